@@ -2,13 +2,10 @@
 #pragma once
 
 #include "app/gl_window.h"
+#include "show/timeline.h"
 
 void initShow(GLWindow* window);
 bool loadShow(GLWindow* window, int* keyState);
 void shutdownShow();
 
-class ShowTimeline {
-public:
-    void drawFrame();
-};
 extern ShowTimeline showTimeline;

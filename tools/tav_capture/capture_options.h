@@ -1,0 +1,18 @@
+// Command-line options of tav-capture. Parsing never exits: it returns what to do and, on a usage error, the
+// one-line message to print (the caller exits with code 2).
+#pragma once
+
+#include <string>
+
+struct CaptureOptions {
+    std::string outPath = "tav.mp4";   // the MP4 file, unless pngDir is set
+    std::string pngDir;                // non-empty: PNG frames and audio.wav in this folder instead of MP4
+    int fps = 60;
+    double seconds = 0.0;              // > 0: stop after this much show time
+    bool help = false;
+};
+
+enum class OptionsResult { Run, Help, UsageError };
+
+OptionsResult parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
+const char* captureUsageText();

@@ -1,0 +1,22 @@
+// The folder output: DIR/frame_000000.png, frame_000001.png, ... one per video frame, and DIR/audio.wav.
+#pragma once
+
+#include "tools/tav_capture/capture_output.h"
+#include "tools/tav_capture/wav_writer.h"
+
+class PngWavOutput : public CaptureOutput {
+public:
+    // Creates the folder when it does not exist.
+    bool open(const std::string& dir, int width, int height);
+    bool writeFrame(const unsigned char* rgba, const short* samples, int sampleFrames) override;
+    bool finish() override;
+
+    static std::string framePath(const std::string& dir, unsigned long long frame);
+
+private:
+    std::string dir;
+    int width = 0;
+    int height = 0;
+    unsigned long long frames = 0;
+    WavWriter wav;
+};

@@ -1,0 +1,118 @@
+// Shared state of the sound library stand-in: the songs and streams, the mixer and the output in use.
+// Every field is guarded by `lock`: the output's thread (if any) mixes under it, the program's calls read under it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32_api.h"
+
+struct openmpt_module;
+struct sf_private_tag;
+
+// What a source reported after each mixing step, so a query can look up the step that is audible now.
+struct PositionMark {
+    uint64_t end;  // global frame count once the step was mixed
+    int a;         // song: order; stream: play time in milliseconds
+    int b;         // song: row
+};
+
+class MarkHistory {
+public:
+    void clear() { count = 0; }
+    void push(uint64_t end, int a, int b);
+    // The latest step completely audible at `audible` frames, or the oldest one kept; false when empty.
+    bool lookup(uint64_t audible, PositionMark& mark) const;
+
+private:
+    static const int capacity = 256;
+    PositionMark marks[capacity];
+    int first = 0;
+    int count = 0;
+};
+
+struct SongSource {
+    openmpt_module* module = nullptr;
+    std::vector<int> patternRows;  // rows of the pattern at each order, 0 for a missing pattern
+    int volume = 256;
+    bool playing = false;
+    MarkHistory marks;
+};
+
+struct StreamSource {
+    sf_private_tag* file = nullptr;
+    const unsigned char* data = nullptr;  // the caller's buffer; null when read from a named file
+    int64_t size = 0;
+    int64_t offset = 0;                  // read offset in data
+    int channels = 0;
+    int rate = 0;
+    bool loop = false;
+    int channel = -1;                    // the channel it plays on, -1 when stopped
+    int64_t position = 0;                // source frames consumed since the start of the file
+    // Linear resampling from the file's rate to the mix rate.
+    float previous[2] = {0, 0};
+    float current[2] = {0, 0};
+    double fraction = 0;
+    std::vector<short> chunk;
+    int chunkFrames = 0;
+    int chunkUsed = 0;
+    bool ended = false;                  // the file has no frames left (a looping stream never ends)
+    MarkHistory marks;
+};
+
+enum SoundOutputKind { OUTPUT_NONE, OUTPUT_PULL, OUTPUT_DEVICE };
+
+struct SoundState {
+    std::mutex lock;
+    int error = 0;
+
+    // Settings given before FSOUND_Init, kept for re-opening after FSOUND_Close.
+    int bufferMs = 200;
+    int outputType = 0;
+    int driver = 0;
+    int mixer = 0;
+    HWND window = nullptr;
+    bool initialisedOnce = false;
+    int rate = 44100;
+    int maxChannels = 0;
+
+    bool pullChosen = false;
+    int failInitCode = 0;
+    int failInitCount = 0;
+
+    SoundOutputKind output = OUTPUT_NONE;
+    uint64_t mixed = 0;  // frames mixed since process start, never reset
+
+    // Device output: what the last callback mixed and when, to estimate what is still buffered.
+    uint32_t device = 0;
+    uint64_t callbackStart = 0;
+    int callbackFrames = 0;
+    uint64_t callbackCounter = 0;
+
+    std::vector<std::unique_ptr<SongSource>> songs;
+    std::vector<std::unique_ptr<StreamSource>> streams;
+    std::vector<int> channelVolume;
+    std::vector<StreamSource*> channelStream;
+};
+
+SoundState& soundState();
+
+// With the lock held: mixes exactly `frames` stereo frames of every playing source into `samples`.
+void mixLocked(SoundState& state, int16_t* samples, int frames);
+// With the lock held: frames mixed minus frames still buffered in the output.
+uint64_t audibleFrameLocked(SoundState& state);
+
+// The audio device output (sound_device_output.cpp). Opening runs with the lock held (the device starts
+// paused); closing must run without it, since the device's thread may be waiting for the lock.
+bool openDeviceOutput(SoundState& state);
+void closeDeviceOutput(uint32_t device);
+
+// Stream decoding (sound_stream.cpp), all with the lock held.
+bool openStreamSource(StreamSource& stream, const char* name);  // name null: read from stream.data
+void closeStreamSource(StreamSource& stream);
+void rewindStreamSource(StreamSource& stream);
+// Adds `frames` resampled frames, scaled by volume / 256, into the 32-bit mix; false once a stream that does
+// not loop has run out.
+bool mixStreamSource(StreamSource& stream, int32_t* mix, int frames, int outputRate, int volume);

@@ -1,11 +1,82 @@
+// tav-capture: renders the show offline. It runs the program's own WinMain, the whole show, on the headless
+// backend with a virtual clock and the sound library's pull output, and writes every frame a viewer would see,
+// with the audio heard during it, to an MP4 file or to PNG frames and a WAV file.
+#include "app/main.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/pull_audio.h"
+#include "show/content_set.h"
+#include "tools/tav_capture/capture_clock.h"
 #include "tools/tav_capture/capture_options.h"
+#include "tools/tav_capture/capture_progress.h"
+#include "tools/tav_capture/capture_session.h"
+#include "tools/tav_capture/mp4_writer.h"
+#include "tools/tav_capture/png_wav_output.h"
+
+#include <unistd.h>
+
 #include <cstdio>
+#include <memory>
+
+// The soundtrack opens the sound system while static objects are constructed, before main runs, so the pull
+// output has to be chosen even earlier: this runs ahead of every constructor of default priority.
+__attribute__((constructor(101))) static void choosePullAudio()
+{
+    usePullAudio(true);
+}
+
+static int fail(const std::string& message)
+{
+    std::fprintf(stderr, "tav-capture: %s\n", message.c_str());
+    return 1;
+}
+
 int main(int argc, char** argv)
 {
     CaptureOptions options;
     std::string error;
-    OptionsResult r = parseCaptureOptions(argc, argv, options, error);
-    if (r == OptionsResult::UsageError) { std::fprintf(stderr, "tav-capture: %s\n", error.c_str()); return 2; }
-    if (r == OptionsResult::Help) { std::fputs(captureUsageText(), stdout); return 0; }
+    switch (parseCaptureOptions(argc, argv, options, error)) {
+    case OptionsResult::UsageError:
+        std::fprintf(stderr, "tav-capture: %s\n", error.c_str());
+        return 2;
+    case OptionsResult::Help:
+        std::fputs(captureUsageText(), stdout);
+        return 0;
+    case OptionsResult::Run:
+        break;
+    }
+    if (pullAudioRate() != captureSampleRate)
+        return fail("the sound library did not open its pull output at 44100 Hz");
+
+    std::unique_ptr<CaptureOutput> output;
+    std::string outputName;
+    if (options.pngDir.empty()) {
+        auto mp4 = std::make_unique<Mp4Writer>();
+        if (!mp4->open(options.outPath, captureWidth, captureHeight, options.fps, captureSampleRate))
+            return fail(mp4->error());
+        output = std::move(mp4);
+        outputName = options.outPath;
+    } else {
+        auto folder = std::make_unique<PngWavOutput>();
+        if (!folder->open(options.pngDir, captureWidth, captureHeight)) return fail(folder->error());
+        output = std::move(folder);
+        outputName = options.pngDir;
+    }
+
+    headlessSetMessageBoxEcho(true);  // nobody can click them here; show them as "CAPTION: text"
+    ProgressReporter reporter(isatty(STDERR_FILENO) == 1);
+    CaptureSession session(*output, options.fps, framesForSeconds(options.seconds, options.fps), reporter,
+                           [] { return soundtrack.getPosition(); });
+    session.install();
+    char noArguments[] = "";
+    int result = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
+    session.uninstall();
+
+    if (session.writeFailed()) return fail(output->error());
+    if (!output->finish()) return fail(output->error());
+    reporter.finish(session.currentProgress(), outputName);
+    if (result != 0) return fail("the show ended with code " + std::to_string(result));
+    if (!session.musicStarted() && options.seconds <= 0.0)
+        return fail("the show did not start: Data/sfx/trancen.xm was not found in the current folder or in "
+                    "vel.kod, or could not be played");
     return 0;
 }

@@ -1,0 +1,180 @@
+// Pixel formats, rendering contexts and buffer swaps for the headless backend: the program calls
+// ChoosePixelFormat, SetPixelFormat, wgl* and SwapBuffers; here each device context is an 800 x 600 (the
+// window's client size) RGBA pbuffer with a 16-bit depth buffer on Mesa's surfaceless EGL platform, and each
+// rendering context an EGL OpenGL context. SwapBuffers hands the frame to the driver's sink and hook.
+#include "platform/common/win32_window.h"
+#include "platform/headless/headless_state.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+struct HGLRC__ {
+    EGLContext context = EGL_NO_CONTEXT;
+};
+
+static EGLDisplay display = EGL_NO_DISPLAY;
+static EGLConfig config = nullptr;
+
+static bool openDisplay()
+{
+    if (display != EGL_NO_DISPLAY) {
+        return config != nullptr;
+    }
+    display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display == EGL_NO_DISPLAY) {
+        return false;
+    }
+    if (!eglInitialize(display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API)) {
+        return false;
+    }
+    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
+                                 EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 16,
+                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(display, attributes, &config, 1, &count) || count < 1) {
+        config = nullptr;
+        return false;
+    }
+    return true;
+}
+
+static bool isDC(HDC hdc)
+{
+    return hdc && win32IsWindow(hdc->window) && hdc->window->hasDC && &hdc->window->dc == hdc;
+}
+
+void headlessReleaseSurface(HDC hdc)
+{
+    if (hdc->native) {
+        if (eglGetCurrentSurface(EGL_DRAW) == static_cast<EGLSurface>(hdc->native)) {
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        }
+        eglDestroySurface(display, static_cast<EGLSurface>(hdc->native));
+        hdc->native = nullptr;
+    }
+}
+
+int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* descriptor)
+{
+    if (!isDC(hdc) || !descriptor || descriptor->nSize != sizeof(PIXELFORMATDESCRIPTOR) ||
+        !(descriptor->dwFlags & PFD_SUPPORT_OPENGL) || descriptor->iPixelType != PFD_TYPE_RGBA ||
+        headlessFailing(HeadlessCall::ChoosePixelFormat) || !openDisplay()) {
+        return 0;
+    }
+    return 1;  // the one format: RGBA 8888, 16-bit depth
+}
+
+BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR*)
+{
+    if (!isDC(hdc) || format != 1 || hdc->pixelFormat != 0 || headlessFailing(HeadlessCall::SetPixelFormat) ||
+        !openDisplay()) {
+        return FALSE;
+    }
+    HWND hwnd = hdc->window;
+    const EGLint attributes[] = {EGL_WIDTH, hwnd->width > 0 ? hwnd->width : 1, EGL_HEIGHT,
+                                 hwnd->height > 0 ? hwnd->height : 1, EGL_NONE};
+    EGLSurface surface = eglCreatePbufferSurface(display, config, attributes);
+    if (surface == EGL_NO_SURFACE) {
+        return FALSE;
+    }
+    hdc->native = surface;
+    hdc->pixelFormat = format;
+    return TRUE;
+}
+
+HGLRC WINAPI wglCreateContext(HDC hdc)
+{
+    if (!isDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::CreateContext)) {
+        return nullptr;
+    }
+    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    if (context == EGL_NO_CONTEXT) {
+        return nullptr;
+    }
+    HGLRC hglrc = new HGLRC__;
+    hglrc->context = context;
+    return hglrc;
+}
+
+BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc)
+{
+    if (!hglrc) {
+        if (display != EGL_NO_DISPLAY) {
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        }
+        return TRUE;
+    }
+    if (!isDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::MakeCurrent)) {
+        return FALSE;
+    }
+    EGLSurface surface = static_cast<EGLSurface>(hdc->native);
+    return eglMakeCurrent(display, surface, surface, hglrc->context) ? TRUE : FALSE;
+}
+
+BOOL WINAPI wglDeleteContext(HGLRC hglrc)
+{
+    if (!hglrc) {
+        return FALSE;
+    }
+    if (eglGetCurrentContext() == hglrc->context) {
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+    eglDestroyContext(display, hglrc->context);
+    delete hglrc;
+    return TRUE;
+}
+
+bool headlessReadPixels(std::vector<unsigned char>& rgba, int& width, int& height)
+{
+    EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    if (display == EGL_NO_DISPLAY || surface == EGL_NO_SURFACE || eglGetCurrentContext() == EGL_NO_CONTEXT) {
+        return false;
+    }
+    EGLint w = 0;
+    EGLint h = 0;
+    eglQuerySurface(display, surface, EGL_WIDTH, &w);
+    eglQuerySurface(display, surface, EGL_HEIGHT, &h);
+    width = w;
+    height = h;
+    rgba.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return true;
+}
+
+BOOL WINAPI SwapBuffers(HDC hdc)
+{
+    if (!isDC(hdc) || !hdc->native) {
+        return FALSE;
+    }
+    // A pbuffer has one colour buffer, so the picture simply stays: nothing to swap, only to hand over.
+    if (headless.frameSink && eglGetCurrentSurface(EGL_DRAW) == static_cast<EGLSurface>(hdc->native)) {
+        std::vector<unsigned char> rgba;
+        int width = 0;
+        int height = 0;
+        if (headlessReadPixels(rgba, width, height)) {
+            headless.frameSink(rgba.data(), width, height);
+        }
+    }
+    if (headless.frameHook) {
+        headless.frameHook();
+    }
+    ++headless.frameCount;
+    return TRUE;
+}
+
+void headlessSetFrameSink(std::function<void(const unsigned char*, int, int)> sink)
+{
+    headless.frameSink = std::move(sink);
+}
+
+void headlessSetFrameHook(std::function<void()> hook)
+{
+    headless.frameHook = std::move(hook);
+}
+
+unsigned headlessFrameCount()
+{
+    return headless.frameCount;
+}

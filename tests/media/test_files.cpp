@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-void ScratchFolderTest::SetUp() {
+void ScratchFolder::enter() {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     previous = cwd;
@@ -14,7 +14,7 @@ void ScratchFolderTest::SetUp() {
     ASSERT_EQ(chdir(folder.c_str()), 0);
 }
 
-void ScratchFolderTest::TearDown() {
+void ScratchFolder::leave() {
     if (!previous.empty()) {
         EXPECT_EQ(chdir(previous.c_str()), 0);
     }

@@ -9,13 +9,21 @@
 
 typedef std::vector<unsigned char> Bytes;
 
-class ScratchFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
+class ScratchFolder {
+public:
+    void enter();
+    void leave();
 
     std::string folder;
     std::string previous;
+};
+
+class ScratchFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { scratch.enter(); }
+    void TearDown() override { scratch.leave(); }
+
+    ScratchFolder scratch;
 };
 
 void writeFile(const std::string& path, const Bytes& bytes);

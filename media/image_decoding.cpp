@@ -37,7 +37,7 @@ static void replacePixels(Image* image, unsigned char* pixels) {
 }
 
 bool decodeTarga(Image* image, const char* fileName) {
-    // ID length, colour-map type, image type 2, colour-map spec, origin: all zero but the type.
+    // ID length, colour-map type, image type 2, colour-map fields, origin: all zero but the type.
     static const unsigned char header[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const size_t headerSize = 18;
 

@@ -6,3 +6,7 @@
 void readBackendKeyboard(BYTE* keys) { std::memset(keys, 0, 256); }
 
 void readBackendMouse(DIMOUSESTATE* state) { std::memset(state, 0, sizeof *state); }
+
+HRESULT DirectInputCreateA(HINSTANCE, DWORD version, LPDIRECTINPUTA* directInput, LPUNKNOWN) {
+    return createDirectInput(version, directInput);
+}

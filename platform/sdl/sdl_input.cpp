@@ -88,3 +88,7 @@ void readBackendMouse(DIMOUSESTATE* state) {
     state->rgbButtons[2] = (buttons & SDL_BUTTON_MMASK) ? 0x80 : 0;
     state->rgbButtons[3] = (buttons & SDL_BUTTON_X1MASK) ? 0x80 : 0;
 }
+
+HRESULT DirectInputCreateA(HINSTANCE, DWORD version, LPDIRECTINPUTA* directInput, LPUNKNOWN) {
+    return createDirectInput(version, directInput);
+}

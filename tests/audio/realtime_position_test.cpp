@@ -1,0 +1,40 @@
+// On a machine without a sound card, the device output still runs in real time (the silent output), so a
+// playing module's position advances by the rows that fit in the time that passed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "audio/music_track.h"
+#include "platform/common/sound_mixer.h"
+#include "platform/headless/pull_audio.h"
+#include "tests/audio/audio_test_files.h"
+
+TEST(RealTimeOutput, PositionFollowsTheClock) {
+    usePullAudio(false);
+    XmModule module;
+    module.patternRows = {64};
+    module.orders = std::vector<int>(16, 0);
+    module.withTone = true;
+    std::string path = writeXmFile("realtime.xm", module);
+
+    MusicTrack track;
+    ASSERT_TRUE(soundSystemOpen);
+    ASSERT_TRUE(track.load(path.c_str(), 0));
+    ASSERT_NE(track.play(), 0);
+    {
+        std::lock_guard<std::mutex> guard(soundState().lock);
+        EXPECT_EQ(soundState().output, OUTPUT_DEVICE);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    int startPosition = track.getPosition();
+    auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    int endPosition = track.getPosition();
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    double expectedRows = seconds * 44100 / rowFrames;
+    EXPECT_NEAR(endPosition - startPosition, expectedRows, expectedRows * 0.05)
+        << "from " << startPosition << " to " << endPosition << " in " << seconds << " s";
+    track.release();
+}

@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     if (!output->finish()) return fail(output->error());
     reporter.finish(session.currentProgress(), outputName);
     if (result != 0) return fail("the show ended with code " + std::to_string(result));
-    if (!session.musicStarted() && options.seconds <= 0.0)
+    if (!session.musicStarted() && !session.reachedLimit())
         return fail("the show did not start: Data/sfx/trancen.xm was not found in the current folder or in "
                     "vel.kod, or could not be played");
     return 0;

@@ -24,6 +24,7 @@ public:
 
     bool writeFailed() const { return failed; }
     bool musicStarted() const { return progress.musicStarted; }
+    bool reachedLimit() const { return frameLimit && framesWritten >= frameLimit; }
     const CaptureProgress& currentProgress();
 
 private:

@@ -1,0 +1,413 @@
+// Whole-show captures through the real tav-capture on the fast test soundtrack: frame counts, the loading
+// picture through the pause, byte-identical reruns, the WAV against libopenmpt's own render of the module, and
+// captured pictures against the show rendered in this process on the headless GL backend.
+#include "app/main.h"
+#include "platform/headless/pull_audio.h"
+#include "show/content_set.h"
+#include "show/show_steps.h"
+#include "show/timeline.h"
+#include "tests/support/gl_fixture.h"
+#include "tools/tav_capture/capture_clock.h"
+#include "tools/tav_capture/png_wav_output.h"
+
+#include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
+#include <png.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// As in tav-capture: the pull output, chosen before the soundtrack opens the sound system during static
+// construction, so this process mixes nothing on its own.
+__attribute__((constructor(101))) static void choosePullAudio()
+{
+    usePullAudio(true);
+}
+
+typedef std::vector<unsigned char> Pixels;  // 800 x 600 RGB, top row first
+
+static const fs::path buildDir = TAV_BUILD_DIR;
+static const fs::path fastModule = buildDir / "test-content" / "fast" / "Data" / "sfx" / "trancen.xm";
+
+static std::vector<char> fileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A fresh folder laid out as a user would: the content archive, and the fast soundtrack as a loose file that
+// wins over the archive's own.
+static fs::path contentFolder(const std::string& name)
+{
+    fs::path dir = fs::temp_directory_path() / ("tav_capture_show_" + name + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "Data" / "sfx");
+    fs::copy_file(fastModule, dir / "Data" / "sfx" / "trancen.xm");
+    fs::create_symlink(buildDir / "vel.kod", dir / "vel.kod");
+    return dir;
+}
+
+struct Run {
+    int code = -1;
+    std::string err;
+};
+
+static Run runCapture(const fs::path& dir, const std::string& arguments)
+{
+    std::string command = "cd '" + dir.string() + "' && '" TAV_CAPTURE_EXE "' " + arguments +
+                          " >stdout.txt 2>stderr.txt";
+    Run run;
+    int status = std::system(command.c_str());
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::vector<char> err = fileBytes(dir / "stderr.txt");
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+static Pixels readPngRgb(const fs::path& path)
+{
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    Pixels rgb(PNG_IMAGE_SIZE(image));
+    if (image.width != 800 || image.height != 600 ||
+        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
+        return {};
+    return rgb;
+}
+
+static int countFrames(const fs::path& dir)
+{
+    int frames = 0;
+    while (fs::exists(PngWavOutput::framePath(dir.string(), frames))) ++frames;
+    return frames;
+}
+
+static std::vector<short> readWav(const fs::path& path)
+{
+    SF_INFO info = {};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return {};
+    std::vector<short> samples(static_cast<size_t>(info.frames) * 2);
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    return samples;
+}
+
+static double meanDifference(const Pixels& a, const Pixels& b)
+{
+    if (a.size() != b.size() || a.empty()) return 1e9;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+    return sum / a.size();
+}
+
+// The fast soundtrack, as libopenmpt plays it on its own.
+struct ModuleFacts {
+    double endSeconds = 0;       // where the show's last row ends: the start of row 2305
+    double closingSeconds = 0;   // the start of row 2240, from which the music fades
+    std::vector<short> render;   // the first renderFrames stereo frames at 44100 Hz, undithered
+};
+
+static ModuleFacts moduleFacts(size_t renderFrames)
+{
+    ModuleFacts facts;
+    std::vector<char> bytes = fileBytes(fastModule);
+    openmpt_module* module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+                                                                nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (!module) return facts;
+    int rows = openmpt_module_get_pattern_num_rows(module, openmpt_module_get_order_pattern(module, 0));
+    facts.endSeconds = openmpt_module_set_position_order_row(module, 2305 / rows, 2305 % rows);
+    facts.closingSeconds = openmpt_module_set_position_order_row(module, 2240 / rows, 2240 % rows);
+    openmpt_module_set_position_seconds(module, 0.0);
+    openmpt_module_destroy(module);
+
+    // A fresh module for the render, so nothing of the seeking above can colour it.
+    module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr,
+                                                nullptr, nullptr, nullptr);
+    openmpt_module_ctl_set_integer(module, "dither", 0);
+    openmpt_module_set_repeat_count(module, -1);
+    facts.render.assign(renderFrames * 2, 0);
+    size_t done = 0;
+    while (done < renderFrames) {
+        size_t chunk = std::min<size_t>(4096, renderFrames - done);
+        size_t got = openmpt_module_read_interleaved_stereo(module, 44100, chunk, &facts.render[done * 2]);
+        if (got == 0) break;
+        done += got;
+    }
+    openmpt_module_destroy(module);
+    return facts;
+}
+
+// The show drawn in this process through the headless GL fixture, with the show's own steps: the loading
+// screen as initShow presents it, and the closing picture that drawFrame draws at a closing position.
+class CaptureShowTest : public GLWindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fs::exists(fastModule)) << fastModule;
+        ASSERT_TRUE(fs::exists(buildDir / "vel.kod"));
+        GLWindowTest::SetUp();
+    }
+
+    void renderReferences(const fs::path& dir)
+    {
+        fs::path previous = fs::current_path();
+        fs::current_path(dir);
+        headlessUseVirtualClock(true);
+        headlessSetTickReadHook([] { headlessAdvanceClock(1); });  // so the load step's pause ends
+        Pixels presented;
+        headlessSetFrameSink([&](const unsigned char* rgba, int width, int height) {
+            presented.assign(static_cast<size_t>(width) * height * 3, 0);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        presented[(static_cast<size_t>(y) * width + x) * 3 + c] =
+                            rgba[(static_cast<size_t>(height - 1 - y) * width + x) * 4 + c];
+        });
+        initShow(&window);
+        loadingPicture = presented;
+        ASSERT_TRUE(loadShow(&window, keys));
+        int position = 2250;
+        musicPositionOverride = &position;
+        showTimeline.drawFrame();
+        SwapBuffers(window.hdc);
+        musicPositionOverride = nullptr;
+        closingPicture = presented;
+        shutdownShow();
+        headlessSetFrameSink(nullptr);
+        headlessSetTickReadHook(nullptr);
+        fs::current_path(previous);
+        ASSERT_EQ(loadingPicture.size(), size_t(800 * 600 * 3));
+        ASSERT_NE(meanDifference(loadingPicture, closingPicture), 0.0);
+    }
+
+    Pixels loadingPicture;
+    Pixels closingPicture;
+};
+
+static int loadingFrames(int fps)
+{
+    return 1 + 4 * fps;  // the loading screen's own frame, then 4 s of frames during the pause
+}
+
+static void expectOnlySummaryLine(const Run& run, const std::string& output)
+{
+    EXPECT_EQ(run.err.find('\r'), std::string::npos) << "no progress line when stderr is not a terminal";
+    EXPECT_EQ(run.err.rfind("tav-capture: wrote " + output + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
+TEST_F(CaptureShowTest, PngAndWavRerunsAreByteIdenticalAndStartWithThePause)
+{
+    const int fps = 10;
+    fs::path dir = contentFolder("png");
+    renderReferences(dir);
+    Run first = runCapture(dir, "--png first --fps 10 --seconds 6");
+    ASSERT_EQ(first.code, 0) << first.err;
+    expectOnlySummaryLine(first, "first");
+    Run second = runCapture(dir, "--png=second --fps=10 --seconds=6");
+    ASSERT_EQ(second.code, 0) << second.err;
+
+    ASSERT_EQ(countFrames(dir / "first"), 60);
+    ASSERT_EQ(countFrames(dir / "second"), 60);
+    for (int frame = 0; frame < 60; ++frame) {
+        std::string name = fs::path(PngWavOutput::framePath("", frame)).filename().string();
+        ASSERT_TRUE(fileBytes(dir / "first" / name) == fileBytes(dir / "second" / name)) << name;
+    }
+    ASSERT_TRUE(fileBytes(dir / "first" / "audio.wav") == fileBytes(dir / "second" / "audio.wav"));
+
+    // The loading screen as the show presents it, for the whole pause, then the show itself.
+    const int pause = loadingFrames(fps);
+    for (int frame = 0; frame < pause; ++frame)
+        ASSERT_EQ(readPngRgb(PngWavOutput::framePath((dir / "first").string(), frame)), loadingPicture)
+            << "frame " << frame;
+    EXPECT_NE(readPngRgb(PngWavOutput::framePath((dir / "first").string(), pause)), loadingPicture);
+
+    // Silence through the pause, then the module exactly as libopenmpt renders it.
+    std::vector<short> wav = readWav(dir / "first" / "audio.wav");
+    ASSERT_EQ(wav.size(), size_t(6 * 44100 * 2));
+    const size_t musicStart = samplesBeforeFrame(pause, fps);
+    for (size_t i = 0; i < musicStart * 2; ++i) ASSERT_EQ(wav[i], 0) << "sample " << i / 2;
+    ModuleFacts facts = moduleFacts(wav.size() / 2 - musicStart);
+    ASSERT_EQ(facts.render.size(), wav.size() - musicStart * 2);
+    size_t differing = 0;
+    for (size_t i = 0; i < facts.render.size(); ++i) differing += wav[musicStart * 2 + i] != facts.render[i];
+    EXPECT_EQ(differing, 0u);
+    fs::remove_all(dir);
+}
+
+TEST_F(CaptureShowTest, WholeShowEndsOnTheClosingPictureWithTheModulesOwnSound)
+{
+    const int fps = 4;
+    fs::path dir = contentFolder("whole");
+    renderReferences(dir);
+    Run run = runCapture(dir, "--png frames --fps 4");
+    ASSERT_EQ(run.code, 0) << run.err;
+    expectOnlySummaryLine(run, "frames");
+
+    const int pause = loadingFrames(fps);
+    const int frames = countFrames(dir / "frames");
+    ModuleFacts facts = moduleFacts(static_cast<size_t>(samplesBeforeFrame(frames, fps)));
+    ASSERT_GT(facts.endSeconds, 5.0);
+    // The pause, the music until its last row has played, and the frame on which the show quits.
+    EXPECT_NEAR(frames, pause + std::ceil(facts.endSeconds * fps) + 1, 1.0);
+
+    EXPECT_EQ(readPngRgb(PngWavOutput::framePath((dir / "frames").string(), 0)), loadingPicture);
+    EXPECT_EQ(readPngRgb(PngWavOutput::framePath((dir / "frames").string(), frames - 1)), closingPicture);
+    EXPECT_EQ(readPngRgb(PngWavOutput::framePath((dir / "frames").string(), frames - 2)), closingPicture);
+
+    std::vector<short> wav = readWav(dir / "frames" / "audio.wav");
+    ASSERT_EQ(wav.size(), size_t(samplesBeforeFrame(frames, fps) * 2));
+    const size_t musicStart = samplesBeforeFrame(pause, fps);
+    // Up to where the fade begins the song plays at full volume: sample for sample the module's own render.
+    const size_t unfaded = static_cast<size_t>(facts.closingSeconds * 44100);
+    ASSERT_LT(musicStart + unfaded, wav.size() / 2);
+    size_t differing = 0;
+    for (size_t i = 0; i < unfaded * 2; ++i) differing += wav[musicStart * 2 + i] != facts.render[i];
+    EXPECT_EQ(differing, 0u);
+    // After it the music fades: quieter than the module's own render over the last second.
+    double captured = 0, own = 0;
+    for (size_t i = wav.size() - 44100 * 2; i < wav.size(); ++i) {
+        captured += std::abs(double(wav[i]));
+        own += std::abs(double(facts.render[i - musicStart * 2]));
+    }
+    EXPECT_LT(captured, own);
+    fs::remove_all(dir);
+}
+
+struct DecodedVideo {
+    int frames = 0;
+    double streamSeconds = 0;
+    std::string codec;
+    std::vector<Pixels> kept;  // the frames asked for, as RGB
+};
+
+static DecodedVideo decodeVideo(const fs::path& path, const std::vector<int>& keep)
+{
+    DecodedVideo out;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return out;
+    avformat_find_stream_info(format, nullptr);
+    int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0) return out;
+    AVStream* stream = format->streams[index];
+    out.streamSeconds = stream->duration * av_q2d(stream->time_base);
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    out.codec = codec->name;
+    AVCodecContext* decoder = avcodec_alloc_context3(codec);
+    avcodec_parameters_to_context(decoder, stream->codecpar);
+    avcodec_open2(decoder, codec, nullptr);
+    SwsContext* sws = sws_getContext(800, 600, decoder->pix_fmt, 800, 600, AV_PIX_FMT_RGB24, SWS_BICUBIC, 0, 0, 0);
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    out.kept.resize(keep.size());
+    auto drain = [&] {
+        while (avcodec_receive_frame(decoder, frame) == 0) {
+            for (size_t k = 0; k < keep.size(); ++k) {
+                if (keep[k] >= 0 && keep[k] != out.frames) continue;  // a negative index keeps the last frame
+                Pixels rgb(800 * 600 * 3);
+                uint8_t* dst[1] = {rgb.data()};
+                int stride[1] = {800 * 3};
+                sws_scale(sws, frame->data, frame->linesize, 0, 600, dst, stride);
+                out.kept[k] = std::move(rgb);
+            }
+            ++out.frames;
+        }
+    };
+    while (av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == index) {
+            avcodec_send_packet(decoder, packet);
+            drain();
+        }
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(decoder, nullptr);
+    drain();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    sws_freeContext(sws);
+    avcodec_free_context(&decoder);
+    avformat_close_input(&format);
+    return out;
+}
+
+TEST_F(CaptureShowTest, WholeShowAtSixtyFramesASecondAsMp4)
+{
+    const int fps = 60;
+    fs::path dir = contentFolder("mp4");
+    renderReferences(dir);
+    Run run = runCapture(dir, "");
+    ASSERT_EQ(run.code, 0) << run.err;
+    expectOnlySummaryLine(run, "tav.mp4");
+
+    const int pause = loadingFrames(fps);
+    DecodedVideo video = decodeVideo(dir / "tav.mp4", {0, pause - 1, -1});
+    EXPECT_EQ(video.codec, "h264");
+    ModuleFacts facts = moduleFacts(0);
+    EXPECT_NEAR(video.frames, pause + std::ceil(facts.endSeconds * fps) + 1, 1.0);
+    EXPECT_NEAR(video.frames, video.streamSeconds * fps, 1.0) << "the file's own duration agrees";
+    // Lossy, so close rather than equal: within a few levels on average.
+    EXPECT_LT(meanDifference(video.kept[0], loadingPicture), 2.0);
+    EXPECT_LT(meanDifference(video.kept[1], loadingPicture), 2.0);
+    EXPECT_LT(meanDifference(video.kept[2], closingPicture), 2.0);
+    fs::remove_all(dir);
+}
+
+TEST(CaptureRun, Mp4RerunIsByteIdentical)
+{
+    fs::path dir = contentFolder("mp4_twice");
+    Run first = runCapture(dir, "--out a.mp4 --fps 15 --seconds 6");
+    ASSERT_EQ(first.code, 0) << first.err;
+    Run second = runCapture(dir, "--out b.mp4 --fps 15 --seconds 6");
+    ASSERT_EQ(second.code, 0) << second.err;
+    std::vector<char> a = fileBytes(dir / "a.mp4");
+    EXPECT_GT(a.size(), 10000u);
+    EXPECT_TRUE(a == fileBytes(dir / "b.mp4"));
+    EXPECT_EQ(decodeVideo(dir / "a.mp4", {}).frames, 90);
+    fs::remove_all(dir);
+}
+
+TEST(CaptureRun, BadOptionsMissingDataAndUnwritableOutputFail)
+{
+    fs::path dir = fs::temp_directory_path() / ("tav_capture_fail_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const char* arguments : {"--fps 0", "--bogus", "--seconds", "--out x.mp4 --png y"}) {
+        Run run = runCapture(dir, arguments);
+        EXPECT_EQ(run.code, 2) << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("tav-capture: ", 0), 0u) << run.err;
+    }
+    Run help = runCapture(dir, "--help");
+    EXPECT_EQ(help.code, 0);
+    std::vector<char> usage = fileBytes(dir / "stdout.txt");
+    EXPECT_NE(std::string(usage.begin(), usage.end()).find("--png DIR"), std::string::npos);
+
+    Run unwritable = runCapture(dir, "--out /nonexistent-folder/x.mp4");
+    EXPECT_EQ(unwritable.code, 1);
+    EXPECT_NE(unwritable.err.find("/nonexistent-folder/x.mp4"), std::string::npos) << unwritable.err;
+
+    // No soundtrack anywhere: the show stops after its loading screen, and that is no capture.
+    Run empty = runCapture(dir, "--out empty.mp4");
+    EXPECT_EQ(empty.code, 1);
+    EXPECT_NE(empty.err.find("did not start"), std::string::npos) << empty.err;
+    fs::remove_all(dir);
+}

@@ -41,6 +41,8 @@ struct HWND__ {
 bool win32IsWindow(HWND hwnd);
 // Every live window, in creation order.
 const std::vector<HWND>& win32Windows();
+// True while hdc is the device context of a live window (GetDC gave it out).
+bool win32IsDC(HDC hdc);
 // The most recently created window that still exists, or null.
 HWND win32LatestWindow();
 // Appends an input message to the window's queue (backends turn their events into these).

@@ -43,6 +43,11 @@ const std::vector<HWND>& win32Windows()
     return state.windows;
 }
 
+bool win32IsDC(HDC hdc)
+{
+    return hdc && win32IsWindow(hdc->window) && hdc->window->hasDC && &hdc->window->dc == hdc;
+}
+
 HWND win32LatestWindow()
 {
     return state.windows.empty() ? nullptr : state.windows.back();

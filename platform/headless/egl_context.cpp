@@ -39,11 +39,6 @@ static bool openDisplay()
     return true;
 }
 
-static bool isDC(HDC hdc)
-{
-    return hdc && win32IsWindow(hdc->window) && hdc->window->hasDC && &hdc->window->dc == hdc;
-}
-
 void headlessReleaseSurface(HDC hdc)
 {
     if (hdc->native) {
@@ -57,7 +52,7 @@ void headlessReleaseSurface(HDC hdc)
 
 int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* descriptor)
 {
-    if (!isDC(hdc) || !descriptor || descriptor->nSize != sizeof(PIXELFORMATDESCRIPTOR) ||
+    if (!win32IsDC(hdc) || !descriptor || descriptor->nSize != sizeof(PIXELFORMATDESCRIPTOR) ||
         !(descriptor->dwFlags & PFD_SUPPORT_OPENGL) || descriptor->iPixelType != PFD_TYPE_RGBA ||
         headlessFailing(HeadlessCall::ChoosePixelFormat) || !openDisplay()) {
         return 0;
@@ -67,7 +62,7 @@ int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* descriptor)
 
 BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR*)
 {
-    if (!isDC(hdc) || format != 1 || hdc->pixelFormat != 0 || headlessFailing(HeadlessCall::SetPixelFormat) ||
+    if (!win32IsDC(hdc) || format != 1 || hdc->pixelFormat != 0 || headlessFailing(HeadlessCall::SetPixelFormat) ||
         !openDisplay()) {
         return FALSE;
     }
@@ -85,7 +80,7 @@ BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR*)
 
 HGLRC WINAPI wglCreateContext(HDC hdc)
 {
-    if (!isDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::CreateContext)) {
+    if (!win32IsDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::CreateContext)) {
         return nullptr;
     }
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
@@ -105,7 +100,7 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc)
         }
         return TRUE;
     }
-    if (!isDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::MakeCurrent)) {
+    if (!win32IsDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::MakeCurrent)) {
         return FALSE;
     }
     EGLSurface surface = static_cast<EGLSurface>(hdc->native);
@@ -145,7 +140,7 @@ bool headlessReadPixels(std::vector<unsigned char>& rgba, int& width, int& heigh
 
 BOOL WINAPI SwapBuffers(HDC hdc)
 {
-    if (!isDC(hdc) || !hdc->native) {
+    if (!win32IsDC(hdc) || !hdc->native) {
         return FALSE;
     }
     // A pbuffer has one colour buffer, so the picture simply stays: nothing to swap, only to hand over.

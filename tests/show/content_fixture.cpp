@@ -1,0 +1,45 @@
+#include "content_fixture.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+#include "platform/headless/headless.h"
+
+bool run(const std::string& command)
+{
+    return std::system(command.c_str()) == 0;
+}
+
+void ContentTest::SetUp()
+{
+    char buffer[4096];
+    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
+    previousFolder = buffer;
+    char pattern[] = "/tmp/tav-show-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    ShowGLTest::SetUp();
+    headlessSetTickReadHook([] { headlessAdvanceClock(7); });
+}
+
+void ContentTest::TearDown()
+{
+    ShowGLTest::TearDown();
+    if (chdir(previousFolder.c_str()) == 0)
+        run("rm -rf '" + folder + "'");
+}
+
+void ContentTest::putArchive(const std::string& withoutMembers)
+{
+    ASSERT_TRUE(run(std::string("cp '") + SHOW_CONTENT_DIR + "/vel.kod' vel.kod"));
+    if (!withoutMembers.empty()) {
+        ASSERT_TRUE(run("zip -q -d vel.kod " + withoutMembers));
+    }
+}
+
+void ContentTest::putFastSoundtrack()
+{
+    ASSERT_TRUE(run(std::string("mkdir -p Data/sfx && cp '") + SHOW_CONTENT_DIR +
+                    "/test-content/fast/Data/sfx/trancen.xm' Data/sfx/trancen.xm"));
+}

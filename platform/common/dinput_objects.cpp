@@ -136,7 +136,7 @@ private:
 
 }  // namespace
 
-HRESULT createDirectInput(DWORD version, LPDIRECTINPUTA* directInput) {
+HRESULT DirectInputCreateA(HINSTANCE, DWORD version, LPDIRECTINPUTA* directInput, LPUNKNOWN) {
     if (seamRefuses(DinputCall::CreateInterface, DinputDevice::None, "DirectInputCreateA")) return DIERR_GENERIC;
     if (!directInput || version > 0x0700) return DIERR_INVALIDPARAM;
     *directInput = new DirectInputObject();

@@ -12,6 +12,18 @@ SoundState& soundState() {
     return state;
 }
 
+SoundState::~SoundState() {
+    uint32_t running = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (output == OUTPUT_DEVICE) running = device;
+        output = OUTPUT_NONE;
+    }
+    closeDeviceOutput(running);
+    for (auto& song : songs) openmpt_module_destroy(song->module);
+    for (auto& stream : streams) closeStreamSource(*stream);
+}
+
 void MarkHistory::push(uint64_t end, int a, int b) {
     int slot = (first + count) % capacity;
     if (count == capacity) {

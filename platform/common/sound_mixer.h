@@ -65,6 +65,8 @@ struct StreamSource {
 enum SoundOutputKind { OUTPUT_NONE, OUTPUT_PULL, OUTPUT_DEVICE };
 
 struct SoundState {
+    ~SoundState();  // stops a device still running at exit, before the state it mixes from goes away
+
     std::mutex lock;
     int error = 0;
 

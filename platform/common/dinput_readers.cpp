@@ -1,5 +1,7 @@
-// The SDL backend's keyboard and mouse for the DirectInput stand-in: SDL's keyboard state mapped to
-// DirectInput key codes, relative mouse motion, and the wheel gathered from SDL's events. Program thread.
+// The keyboard and mouse behind the DirectInput stand-in: SDL's keyboard state mapped to DirectInput key
+// codes, relative mouse motion, and the wheel gathered from SDL's events. Without SDL's video subsystem (the
+// headless backend) nothing is pressed or moved. Shared by both backends so that no link order can leave the
+// readers out. Program thread.
 #include <SDL.h>
 
 #include <cstring>
@@ -64,6 +66,7 @@ int watchWheel(void*, SDL_Event* event) {
 
 void readBackendKeyboard(BYTE* keys) {
     std::memset(keys, 0, 256);
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     if (!state) return;
@@ -73,6 +76,8 @@ void readBackendKeyboard(BYTE* keys) {
 }
 
 void readBackendMouse(DIMOUSESTATE* state) {
+    std::memset(state, 0, sizeof *state);
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     if (!watching) {
         SDL_AddEventWatch(watchWheel, nullptr);
         watching = true;
@@ -89,6 +94,3 @@ void readBackendMouse(DIMOUSESTATE* state) {
     state->rgbButtons[3] = (buttons & SDL_BUTTON_X1MASK) ? 0x80 : 0;
 }
 
-HRESULT DirectInputCreateA(HINSTANCE, DWORD version, LPDIRECTINPUTA* directInput, LPUNKNOWN) {
-    return createDirectInput(version, directInput);
-}

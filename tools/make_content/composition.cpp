@@ -139,14 +139,14 @@ XmPattern buildPattern(const Section& s)
         }
         if (s.bass && beatRow != 0) {
             int note = chord.root + ((row % 16) == 14 ? 12 : 0);
-            put(p, row, CH_BASS, note, BASS, beatRow == 2 ? 56 : 44);
+            put(p, row, CH_BASS, note, BASS, beatRow == 2 ? 50 : 38);
         }
         if (s.pad && row % 16 == 0)
             for (int v = 0; v < 3; ++v)
-                put(p, row, CH_PAD1 + v, chord.pad[v], PAD, 34);
+                put(p, row, CH_PAD1 + v, chord.pad[v], PAD, 28);
         if (s.arp) {
             static const int order[16] = {0, 1, 2, 3, 2, 1, 2, 3, 0, 1, 2, 3, 2, 3, 1, 2};
-            put(p, row, CH_ARP, chord.arp[order[row % 16]], PLUCK, row % 2 ? 22 : 32);
+            put(p, row, CH_ARP, chord.arp[order[row % 16]], PLUCK, row % 2 ? 18 : 28);
         }
         if (s.snareRoll) {
             bool hit = row < 32 ? row % 4 == 0 : (row < 48 ? row % 2 == 0 : true);

@@ -45,6 +45,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path out = argv[1];
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
 
     std::vector<ArchiveMember> members;
     std::vector<Canvas> canvases;

@@ -50,7 +50,7 @@ double dots(double x, double y)
 {
     double gx = std::fmod(x, 32.0) - 16.0, gy = std::fmod(y, 32.0) - 16.0;
     double d = std::sqrt(gx * gx + gy * gy);
-    double size = 10.0 - radiusAt(x, y) / 20.0;
+    double size = 13.0 - radiusAt(x, y) / 22.0;
     return smoothStep(size + 1.0, size - 1.0, d);
 }
 

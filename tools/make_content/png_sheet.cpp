@@ -24,8 +24,8 @@ Canvas composeSheet(const std::vector<SheetItem>& items)
         const Canvas& pic = *items[i].picture;
         int cx = 10 + static_cast<int>(i % kColumns) * kCellWidth;
         int cy = 10 + static_cast<int>(i / kColumns) * kCellHeight;
-        // Fit into the thumbnail box, keeping the aspect ratio, never enlarging.
-        double fit = std::min(1.0, std::min(kThumb / static_cast<double>(pic.width()),
+        // Fit into the thumbnail box, keeping the aspect ratio; small pictures are shown twice as large.
+        double fit = std::min(2.0, std::min(kThumb / static_cast<double>(pic.width()),
                                             kThumb / static_cast<double>(pic.height())));
         int tw = static_cast<int>(pic.width() * fit), th = static_cast<int>(pic.height() * fit);
         int tx = cx + (kThumb - tw) / 2, ty = cy + (kThumb - th) / 2;

@@ -116,10 +116,20 @@ TEST_F(MusicTrackTest, TheSameModuleMixesToTheSameSamples) {
 }
 
 TEST_F(MusicTrackTest, StreamsPlayLoopAndReportTime) {
-    const int formats[] = {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_OGG | SF_FORMAT_VORBIS};
-    for (int format : formats) {
-        SCOPED_TRACE(format);
-        std::string path = writeToneStream(format == formats[0] ? "tone.wav" : "tone.ogg", format, 22050, 0.5);
+    struct Kind {
+        const char* name;
+        int format;
+        int rate;
+    };
+    const Kind kinds[] = {
+        {"tone.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050},
+        {"tone.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 22050},
+        {"tone.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000},
+        {"tone.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 24000},
+    };
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        std::string path = writeToneStream(kind.name, kind.format, kind.rate, 0.5);
         ASSERT_FALSE(path.empty());
         MusicTrack track;
         ASSERT_TRUE(track.load(path.c_str(), 1));

@@ -21,9 +21,10 @@ Canvas glowPicture(const Rgba& colour, double (*f)(double, double))
             double r = std::sqrt(dx * dx + dy * dy);
             // Every shape dies out before the border.
             double border = 1.0 - smoothStep(0.8, 1.0, r);
-            double v = clamp01(f(dx, dy)) * border;
+            // Thousands of these overlap additively in the fountain: keep each one dim and compact.
+            double v = clamp01(f(dx, dy)) * border * 0.6;
             // The hottest part turns white.
-            Rgba col = lerpColor(colour, rgba(1, 1, 1), smoothStep(0.6, 1.0, v));
+            Rgba col = lerpColor(colour, rgba(1, 1, 1), smoothStep(0.35, 0.6, v));
             c.over(x, y, withAlpha(col, v));
         }
     return c;
@@ -32,7 +33,7 @@ Canvas glowPicture(const Rgba& colour, double (*f)(double, double))
 double roundGlow(double dx, double dy)
 {
     double r = std::sqrt(dx * dx + dy * dy);
-    return detExp(-r * r * 5.0) * 1.1;
+    return detExp(-r * r * 9.0) * 1.1;
 }
 
 double crossFlare(double dx, double dy)

@@ -45,7 +45,8 @@ Canvas drawBox0()
         double rim = detExp(-edge / 6.0);
         double grid = (std::fmod(x, 32.0) < 2.0 || std::fmod(y, 32.0) < 2.0) ? 0.25 : 0.0;
         double centre = detExp(-distance(x, y, 128, 128) / 60.0) * 0.35;
-        double a = clamp01(0.12 + rim + grid + centre);
+        // Cubes overlap additively: a clear face with a bright rim keeps them from washing out.
+        double a = clamp01(0.03 + rim + grid * 0.6 + centre * 0.5);
         Rgba col = lerpColor(rgb255(40, 120, 255), rgb255(200, 240, 255), clamp01(rim * 1.5 + centre));
         return withAlpha(col, a);
     });
@@ -205,7 +206,7 @@ Canvas drawBrodic()
 {
     // A little boat on a wave, small enough to jitter in a corner and bold enough to fill the window.
     Canvas c(128, 128);
-    c.glow(64, 64, 64, rgb255(80, 160, 255), 0.45, 1.6);
+    c.glow(64, 64, 56, rgb255(80, 160, 255), 0.18, 2.0);
     // Sail and jib.
     c.fillPolygon({66, 18, 66, 84, 104, 84}, rgb255(250, 250, 255));
     c.fillPolygon({60, 26, 60, 84, 30, 84}, rgb255(255, 190, 90));

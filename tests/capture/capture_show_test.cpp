@@ -63,16 +63,16 @@ static fs::path contentFolder(const std::string& name)
     return dir;
 }
 
-struct Run {
+struct CaptureRunResult {
     int code = -1;
     std::string err;
 };
 
-static Run runCapture(const fs::path& dir, const std::string& arguments)
+static CaptureRunResult runCapture(const fs::path& dir, const std::string& arguments)
 {
     std::string command = "cd '" + dir.string() + "' && '" TAV_CAPTURE_EXE "' " + arguments +
                           " >stdout.txt 2>stderr.txt";
-    Run run;
+    CaptureRunResult run;
     int status = std::system(command.c_str());
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::vector<char> err = fileBytes(dir / "stderr.txt");
@@ -203,12 +203,42 @@ protected:
     Pixels closingPicture;
 };
 
+// How a captured stretch of samples departs from a reference: how many differ, the first, the largest gap.
+struct SampleComparison {
+    size_t differing = 0;
+    size_t first = 0;
+    int largest = 0;
+};
+
+static SampleComparison compareSamples(const short* captured, const short* reference, size_t count)
+{
+    SampleComparison result;
+    for (size_t i = 0; i < count; ++i) {
+        int gap = std::abs(int(captured[i]) - int(reference[i]));
+        if (gap == 0) continue;
+        if (result.differing++ == 0) result.first = i / 2;
+        result.largest = std::max(result.largest, gap);
+    }
+    return result;
+}
+
+// libopenmpt's own 16-bit output depends on how the render is cut into read calls: reading the same module in
+// chunks of 4096, 735 or 1 frames gives samples that differ by one step here and there (its mix is rounded at
+// each chunk's end). The sound library reads in steps of at most one tick, so its output can only be held to
+// within one step of a render in other chunks; anything more (a lost, doubled or shifted sample, a wrong
+// volume) shows as far larger differences.
+static void expectSameMusic(const SampleComparison& music, size_t count)
+{
+    EXPECT_LE(music.largest, 1) << music.differing << " samples differ, the first at " << music.first;
+    EXPECT_LT(music.differing, count / 20) << "the first at " << music.first;
+}
+
 static int loadingFrames(int fps)
 {
     return 1 + 4 * fps;  // the loading screen's own frame, then 4 s of frames during the pause
 }
 
-static void expectOnlySummaryLine(const Run& run, const std::string& output)
+static void expectOnlySummaryLine(const CaptureRunResult& run, const std::string& output)
 {
     EXPECT_EQ(run.err.find('\r'), std::string::npos) << "no progress line when stderr is not a terminal";
     EXPECT_EQ(run.err.rfind("tav-capture: wrote " + output + ": ", 0), 0u) << run.err;
@@ -220,10 +250,10 @@ TEST_F(CaptureShowTest, PngAndWavRerunsAreByteIdenticalAndStartWithThePause)
     const int fps = 10;
     fs::path dir = contentFolder("png");
     renderReferences(dir);
-    Run first = runCapture(dir, "--png first --fps 10 --seconds 6");
+    CaptureRunResult first = runCapture(dir, "--png first --fps 10 --seconds 6");
     ASSERT_EQ(first.code, 0) << first.err;
     expectOnlySummaryLine(first, "first");
-    Run second = runCapture(dir, "--png=second --fps=10 --seconds=6");
+    CaptureRunResult second = runCapture(dir, "--png=second --fps=10 --seconds=6");
     ASSERT_EQ(second.code, 0) << second.err;
 
     ASSERT_EQ(countFrames(dir / "first"), 60);
@@ -248,9 +278,8 @@ TEST_F(CaptureShowTest, PngAndWavRerunsAreByteIdenticalAndStartWithThePause)
     for (size_t i = 0; i < musicStart * 2; ++i) ASSERT_EQ(wav[i], 0) << "sample " << i / 2;
     ModuleFacts facts = moduleFacts(wav.size() / 2 - musicStart);
     ASSERT_EQ(facts.render.size(), wav.size() - musicStart * 2);
-    size_t differing = 0;
-    for (size_t i = 0; i < facts.render.size(); ++i) differing += wav[musicStart * 2 + i] != facts.render[i];
-    EXPECT_EQ(differing, 0u);
+    SampleComparison music = compareSamples(&wav[musicStart * 2], facts.render.data(), facts.render.size());
+    expectSameMusic(music, facts.render.size());
     fs::remove_all(dir);
 }
 
@@ -259,7 +288,7 @@ TEST_F(CaptureShowTest, WholeShowEndsOnTheClosingPictureWithTheModulesOwnSound)
     const int fps = 4;
     fs::path dir = contentFolder("whole");
     renderReferences(dir);
-    Run run = runCapture(dir, "--png frames --fps 4");
+    CaptureRunResult run = runCapture(dir, "--png frames --fps 4");
     ASSERT_EQ(run.code, 0) << run.err;
     expectOnlySummaryLine(run, "frames");
 
@@ -280,9 +309,8 @@ TEST_F(CaptureShowTest, WholeShowEndsOnTheClosingPictureWithTheModulesOwnSound)
     // Up to where the fade begins the song plays at full volume: sample for sample the module's own render.
     const size_t unfaded = static_cast<size_t>(facts.closingSeconds * 44100);
     ASSERT_LT(musicStart + unfaded, wav.size() / 2);
-    size_t differing = 0;
-    for (size_t i = 0; i < unfaded * 2; ++i) differing += wav[musicStart * 2 + i] != facts.render[i];
-    EXPECT_EQ(differing, 0u);
+    SampleComparison music = compareSamples(&wav[musicStart * 2], facts.render.data(), unfaded * 2);
+    expectSameMusic(music, unfaded * 2);
     // After it the music fades: quieter than the module's own render over the last second.
     double captured = 0, own = 0;
     for (size_t i = wav.size() - 44100 * 2; i < wav.size(); ++i) {
@@ -354,7 +382,7 @@ TEST_F(CaptureShowTest, WholeShowAtSixtyFramesASecondAsMp4)
     const int fps = 60;
     fs::path dir = contentFolder("mp4");
     renderReferences(dir);
-    Run run = runCapture(dir, "");
+    CaptureRunResult run = runCapture(dir, "");
     ASSERT_EQ(run.code, 0) << run.err;
     expectOnlySummaryLine(run, "tav.mp4");
 
@@ -374,9 +402,9 @@ TEST_F(CaptureShowTest, WholeShowAtSixtyFramesASecondAsMp4)
 TEST(CaptureRun, Mp4RerunIsByteIdentical)
 {
     fs::path dir = contentFolder("mp4_twice");
-    Run first = runCapture(dir, "--out a.mp4 --fps 15 --seconds 6");
+    CaptureRunResult first = runCapture(dir, "--out a.mp4 --fps 15 --seconds 6");
     ASSERT_EQ(first.code, 0) << first.err;
-    Run second = runCapture(dir, "--out b.mp4 --fps 15 --seconds 6");
+    CaptureRunResult second = runCapture(dir, "--out b.mp4 --fps 15 --seconds 6");
     ASSERT_EQ(second.code, 0) << second.err;
     std::vector<char> a = fileBytes(dir / "a.mp4");
     EXPECT_GT(a.size(), 10000u);
@@ -391,22 +419,22 @@ TEST(CaptureRun, BadOptionsMissingDataAndUnwritableOutputFail)
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (const char* arguments : {"--fps 0", "--bogus", "--seconds", "--out x.mp4 --png y"}) {
-        Run run = runCapture(dir, arguments);
+        CaptureRunResult run = runCapture(dir, arguments);
         EXPECT_EQ(run.code, 2) << arguments;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_EQ(run.err.rfind("tav-capture: ", 0), 0u) << run.err;
     }
-    Run help = runCapture(dir, "--help");
+    CaptureRunResult help = runCapture(dir, "--help");
     EXPECT_EQ(help.code, 0);
     std::vector<char> usage = fileBytes(dir / "stdout.txt");
     EXPECT_NE(std::string(usage.begin(), usage.end()).find("--png DIR"), std::string::npos);
 
-    Run unwritable = runCapture(dir, "--out /nonexistent-folder/x.mp4");
+    CaptureRunResult unwritable = runCapture(dir, "--out /nonexistent-folder/x.mp4");
     EXPECT_EQ(unwritable.code, 1);
     EXPECT_NE(unwritable.err.find("/nonexistent-folder/x.mp4"), std::string::npos) << unwritable.err;
 
     // No soundtrack anywhere: the show stops after its loading screen, and that is no capture.
-    Run empty = runCapture(dir, "--out empty.mp4");
+    CaptureRunResult empty = runCapture(dir, "--out empty.mp4");
     EXPECT_EQ(empty.code, 1);
     EXPECT_NE(empty.err.find("did not start"), std::string::npos) << empty.err;
     fs::remove_all(dir);

@@ -52,7 +52,7 @@ bool writePngFrame(const std::string& path, const unsigned char* rgba, int width
         return false;
     }
     png_init_io(state.png, state.file);
-    png_set_compression_level(state.png, 6);
+    png_set_compression_level(state.png, 3);
     png_set_IHDR(state.png, state.info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(state.png, state.info, rows.data());

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <sys/stat.h>
 
 #include "platform/common/sound_mixer.h"
 
@@ -45,7 +46,16 @@ SDL_AudioDeviceID openWithCurrentDriver(SoundState& state) {
 
 }  // namespace
 
+// With no sound card (no /dev/snd) ALSA cannot play but fills stderr with configuration errors while SDL probes
+// it; unless the user chose a driver, ask only the sound servers, then fall back to the silent output.
+static void skipAlsaWithoutSoundCard() {
+    struct stat info;
+    if (SDL_GetHint(SDL_HINT_AUDIODRIVER) != nullptr || stat("/dev/snd", &info) == 0) return;
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire,pulseaudio");
+}
+
 bool openDeviceOutput(SoundState& state) {
+    skipAlsaWithoutSoundCard();
     SDL_AudioDeviceID device = openWithCurrentDriver(state);
     if (device == 0) {
         const char* chosen = SDL_GetHint(SDL_HINT_AUDIODRIVER);

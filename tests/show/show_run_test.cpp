@@ -89,6 +89,7 @@ TEST_F(ShowRunTest, F1RebuildsTheShowWhichGoesOnWhereItWas)
     std::vector<bool> loading;
     std::vector<bool> songLoaded;
     int drawnInPass = 0;
+    std::vector<float> firstDeltas;
     headlessSetFrameSink([&](const unsigned char* rgba, int w, int h) {
         std::vector<unsigned char> frame(rgba, rgba + w * h * 4);
         const HWND now = headlessWindow();
@@ -100,6 +101,8 @@ TEST_F(ShowRunTest, F1RebuildsTheShowWhichGoesOnWhereItWas)
         }
         ++drawnInPass;
         songLoaded.push_back(soundtrack.song != nullptr);
+        if (drawnInPass == 1)
+            firstDeltas.push_back(frameDelta);
     });
     headlessSetFrameHook([&] {
         if (drawnInPass == 3 && windows.size() == 1)
@@ -120,5 +123,9 @@ TEST_F(ShowRunTest, F1RebuildsTheShowWhichGoesOnWhereItWas)
         EXPECT_TRUE(loaded);
     // Eight growth steps in all: the second pass carried on from the first one's size.
     EXPECT_EQ(showTimeline.velWidth, 8 * 32);
+    // The first frame of each pass carries the pause: at least 250 of the fountain's ticks.
+    ASSERT_EQ(firstDeltas.size(), 2u);
+    for (float delta : firstDeltas)
+        EXPECT_GE(delta * 62.5f, 250.0f);
     EXPECT_EQ(fullscreenChoice, 0);
 }

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 ./scripts/build.sh
 cd build
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: rendering the show to $(pwd)/tav.mp4 instead (about as long as the show itself)." >&2
+  echo "No display: rendering the show to $(pwd)/tav.mp4 instead; progress is shown below (this takes several times the length of the show)." >&2
   exec ./tav-capture --out tav.mp4
 fi
 exec ./tav

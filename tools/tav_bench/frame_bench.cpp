@@ -1,0 +1,235 @@
+#include "tools/tav_bench/frame_bench.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/main.h"
+#include "platform/headless/headless.h"
+#include "show/content_set.h"
+#include "show/effects.h"
+#include "show/particles.h"
+#include "show/show_steps.h"
+#include "show/timeline.h"
+#include "tools/tav_bench/reference_fountain.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+struct SceneSpot {
+    const char* name;
+    int position;  // held for the whole measurement: the middle of the scene's range
+};
+
+const SceneSpot scenes[] = {
+    {"Opening", 128},       {"Titles", 320},         {"Logo growth", 448},  {"Interlude", 528},
+    {"Code panel", 560},    {"Gfx panel", 592},      {"Sfx panel", 624},    {"Cube rows 1", 704},
+    {"Brodic flight", 800}, {"Cube rows 2", 864},    {"Cube rows 3", 960},  {"Quad field 1", 1088},
+    {"Cube grid 1", 1312},  {"Cube grid 2", 1728},   {"Approach", 2016},    {"Quad field 2", 2080},
+    {"Fly-in", 2176},       {"Closing", 2272},
+};
+
+const float frameStep = 1.0f / 60.0f;
+int heldPosition = 0;
+
+// One frame as the loop draws it, GL work included: drawFrame, SwapBuffers, glFinish. Milliseconds.
+double timedFrame(BenchWindow& bench)
+{
+    frameDelta = frameStep;
+    const double start = wallSeconds();
+    showTimeline.drawFrame();
+    SwapBuffers(bench.window.hdc);
+    glFinish();
+    return (wallSeconds() - start) * 1000.0;
+}
+
+template <typename Draw>
+std::vector<double> timeRepeatedly(int count, Draw draw)
+{
+    std::vector<double> ms;
+    ms.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        glFinish();
+        const double start = wallSeconds();
+        draw();
+        glFinish();
+        ms.push_back((wallSeconds() - start) * 1000.0);
+    }
+    return ms;
+}
+
+std::vector<unsigned char> pictureOf(void (*draw)(void*), void* context)
+{
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw(context);
+    std::vector<unsigned char> rgba;
+    int w = 0;
+    int h = 0;
+    headlessReadPixels(rgba, w, h);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    return rgba;
+}
+
+struct Prepared {
+    std::string folder;
+    std::string previousFolder;
+    BenchWindow bench;
+    bool ok = false;
+};
+
+bool prepare(Prepared& prepared)
+{
+    char buffer[4096];
+    if (!getcwd(buffer, sizeof buffer)) return false;
+    prepared.previousFolder = buffer;
+    prepared.folder = makeScratchFolder("frames");
+    if (prepared.folder.empty() || !putContent(prepared.folder, false) || chdir(prepared.folder.c_str()) != 0)
+        return false;
+    if (!prepared.bench.open()) return false;
+    musicPositionOverride = &heldPosition;
+    prepared.ok = loadShowQuickly(prepared.bench);
+    return prepared.ok;
+}
+
+void finish(Prepared& prepared)
+{
+    musicPositionOverride = nullptr;
+    if (prepared.ok) shutdownShow();
+    prepared.bench.close();
+    if (!prepared.previousFolder.empty() && chdir(prepared.previousFolder.c_str()) != 0) {
+    }
+    removeFolder(prepared.folder);
+}
+
+void fountainParts(const BenchOptions& options, BenchReport& report, BenchWindow& bench, double slowestMs,
+                   const std::string& slowestName)
+{
+    Sprite* texture = &particleTextures[showTimeline.particleIndex];
+    auto share = [&](double ms) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%.0f %% of %s", 100.0 * ms / slowestMs, slowestName.c_str());
+        return std::string(text);
+    };
+    auto part = [&](const char* name, std::vector<double> ms) {
+        Summary s = summarize(ms);
+        report.add({"frame part", name, "ms", s, share(s.median)});
+    };
+    frameDelta = frameStep;
+    part("glFinish alone", timeRepeatedly(options.frames, [] {}));
+    part("fade quad", timeRepeatedly(options.frames, [] { drawFadeQuad(0, 0, 0, 0.1f); }));
+    part("fountain, 1/60 s step", timeRepeatedly(options.frames, [&] { updateAndDrawFountain(texture); }));
+    part("small brodic blit", timeRepeatedly(options.frames, [&] {
+             brodicSprite.setClampBox(-800, -600, 800, 600);
+             brodicSprite.setPosition(500, 40);
+             brodicSprite.blit(&bench.window);
+         }));
+    part("krovit blit 800 x 600", timeRepeatedly(options.frames, [&] {
+             krovitSprite.setClampBox(0, 0, 800, 600);
+             krovitSprite.setPosition(0, 0);
+             krovitSprite.blitSized(&bench.window, 800, 600);
+         }));
+    part("SwapBuffers (headless)", timeRepeatedly(options.frames, [&] { SwapBuffers(bench.window.hdc); }));
+
+    // The same particles, standing still (a zero step draws without moving), drawn both ways in turn.
+    frameDelta = 0.0f;
+    ReferenceFountain reference;
+    std::vector<double> fountainMs;
+    std::vector<double> referenceMs;
+    for (int i = 0; i < options.frames; ++i) {
+        std::vector<double> one = timeRepeatedly(1, [&] { updateAndDrawFountain(texture); });
+        fountainMs.push_back(one[0]);
+        one = timeRepeatedly(1, [&] { reference.draw(texture); });
+        referenceMs.push_back(one[0]);
+    }
+    struct Both {
+        Sprite* texture;
+        ReferenceFountain* reference;
+    } both{texture, &reference};
+    const std::vector<unsigned char> fromFountain =
+        pictureOf([](void* c) { updateAndDrawFountain(static_cast<Both*>(c)->texture); }, &both);
+    const std::vector<unsigned char> fromReference = pictureOf(
+        [](void* c) { static_cast<Both*>(c)->reference->draw(static_cast<Both*>(c)->texture); }, &both);
+    int differing = 0;
+    int largest = 0;
+    for (size_t i = 0; i + 3 < fromFountain.size() && i + 3 < fromReference.size(); i += 4) {
+        int d = 0;
+        for (int c = 0; c < 3; ++c) d = std::max(d, std::abs(fromFountain[i + c] - fromReference[i + c]));
+        largest = std::max(largest, d);
+        differing += d > 1;
+    }
+    frameDelta = frameStep;
+
+    const Summary fountain = summarize(fountainMs);
+    const Summary ref = summarize(referenceMs);
+    char note[160];
+    std::snprintf(note, sizeof note, "immediate mode, 4000 strips");
+    report.add({"fountain", "fountain (standing particles)", "ms", fountain, note});
+    std::snprintf(note, sizeof note, "%d texture runs; pixels differing by >1: %d (largest %d)", reference.runs(),
+                  differing, largest);
+    report.add({"fountain", "vertex-array reference", "ms", ref, note});
+    std::snprintf(note, sizeof note, "fountain / reference");
+    report.addValue("fountain", "ratio", "x", ref.median > 0 ? fountain.median / ref.median : 0, note);
+}
+
+}  // namespace
+
+bool runFrameBench(const BenchOptions& options, BenchReport& report)
+{
+    Prepared prepared;
+    if (!prepare(prepared)) {
+        finish(prepared);
+        return false;
+    }
+    // The first frame after the load would carry the pause; start from a settled fountain instead.
+    heldPosition = 0;
+    for (int i = 0; i < 300; ++i) timedFrame(prepared.bench);
+
+    // In schedule order, so each scene finds the counters its predecessors left, as in the show.
+    double slowestMs = 0;
+    std::string slowestName;
+    for (const SceneSpot& scene : scenes) {
+        heldPosition = scene.position;
+        for (int i = 0; i < options.warmup; ++i) timedFrame(prepared.bench);
+        std::vector<double> ms;
+        for (int i = 0; i < options.frames; ++i) ms.push_back(timedFrame(prepared.bench));
+        Summary s = summarize(ms);
+        const bool misses = s.median > 1000.0 / 60.0;
+        const bool worstMisses = s.worst > 1000.0 / 60.0;
+        std::string note = "p " + std::to_string(scene.position) + (misses ? ", MISSES 60 fps" : "") +
+                           (!misses && worstMisses ? ", worst frame over 16.7 ms" : "");
+        report.add({"frame", scene.name, "ms", s, note});
+        if (s.median > slowestMs && scene.position < 2240) {
+            slowestMs = s.median;
+            slowestName = scene.name;
+        }
+    }
+    heldPosition = 1312;  // the parts below are measured with the show standing in a cube grid
+    fountainParts(options, report, prepared.bench, slowestMs, slowestName);
+    finish(prepared);
+    return true;
+}
+
+bool runSceneForProfile(const BenchOptions& options)
+{
+    const SceneSpot* chosen = nullptr;
+    for (const SceneSpot& scene : scenes)
+        if (options.profileScene == scene.name) chosen = &scene;
+    if (!chosen) return false;
+    Prepared prepared;
+    if (!prepare(prepared)) {
+        finish(prepared);
+        return false;
+    }
+    heldPosition = chosen->position;
+    for (int i = 0; i < options.warmup; ++i) timedFrame(prepared.bench);
+    std::vector<double> ms;
+    for (int i = 0; i < options.frames; ++i) ms.push_back(timedFrame(prepared.bench));
+    std::printf("%s: median %.3f ms over %d frames\n", chosen->name, summarize(ms).median, options.frames);
+    finish(prepared);
+    return true;
+}

@@ -265,6 +265,11 @@ void nativeShowWindow(HWND hwnd, int showCommand)
     default:
         SDL_ShowWindow(window);
         SDL_RaiseWindow(window);
+        // SDL hides the cursor only on windows that exist when asked; a hidden cursor stays hidden on this one.
+        if (sdl.cursorCount < 0) {
+            SDL_ShowCursor(SDL_ENABLE);
+            SDL_ShowCursor(SDL_DISABLE);
+        }
         break;
     }
 }

@@ -7,13 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unzip.h>
+#include <zlib.h>
 
 static char archiveName[128] = "vel.kod";
 static char archivePath[256] = "demo.kod";
 
 // Members claiming more than this are refused before anything is allocated.
-static const unsigned long maxMemberSize = 256ul * 1024 * 1024;
+static const unsigned long long maxMemberSize = 256ull * 1024 * 1024;
 
 // Case-insensitive lookup: a to z fold to A to Z, every other byte must match.
 static const int caseInsensitive = 2;
@@ -66,66 +68,165 @@ static unsigned char* loadDiskFile(const char* fileName, int* size) {
     return buffer;
 }
 
-// Opens the archive and positions it on the member; fills its declared uncompressed size.
-static unzFile openMember(const char* fileName, unsigned long* uncompressedSize) {
+// Where a member's bytes lie in the archive and what its entry claims.
+struct MemberEntry {
+    unsigned long long dataStart;   // first byte after the local header
+    unsigned long long compressed;
+    unsigned long long uncompressed;
+};
+
+// Reads the current member's entry and checks it: stored or deflated, not encrypted, sizes that the
+// archive file can actually hold. Leaves the member closed.
+static bool memberEntry(unzFile archive, unsigned long long archiveSize, MemberEntry* entry) {
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        return false;
+    }
+    // Other methods and encrypted members would come back as raw compressed bytes.
+    const unsigned long stored = 0, deflated = 8, encryptedFlag = 1;
+    if ((info.compression_method != stored && info.compression_method != deflated) ||
+        (info.flag & encryptedFlag) != 0) {
+        return false;
+    }
+    if (info.uncompressed_size > maxMemberSize || info.compressed_size > 2 * maxMemberSize ||
+        info.compressed_size > archiveSize) {
+        return false;
+    }
+    // Deflate cannot expand by more than about 1032 to 1; stored members are their own size.
+    if (info.compression_method == stored ? info.compressed_size != info.uncompressed_size
+                                          : info.uncompressed_size > info.compressed_size * 1032 + 1032) {
+        return false;
+    }
+    // A raw open reads and checks the local header; the data starts right after it.
+    int method = 0, level = 0;
+    if (unzOpenCurrentFile2(archive, &method, &level, 1) != UNZ_OK) {
+        return false;
+    }
+    entry->dataStart = unzGetCurrentFileZStreamPos64(archive);
+    unzCloseCurrentFile(archive);
+    entry->compressed = info.compressed_size;
+    entry->uncompressed = info.uncompressed_size;
+    return entry->dataStart + entry->compressed <= archiveSize;
+}
+
+static unsigned long long fileLength(const char* path) {
+    struct stat info;
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return 0;
+    }
+    return static_cast<unsigned long long>(info.st_size);
+}
+
+// Members whose bytes overlap another member's are refused: they are how archives fake huge contents.
+static bool overlapsAnotherMember(unzFile archive, unsigned long long archiveSize, const MemberEntry& wanted) {
+    unz64_file_pos wantedPosition;
+    if (unzGetFilePos64(archive, &wantedPosition) != UNZ_OK) {
+        return true;
+    }
+    bool overlap = false;
+    for (int status = unzGoToFirstFile(archive); status == UNZ_OK && !overlap; status = unzGoToNextFile(archive)) {
+        unz64_file_pos position;
+        if (unzGetFilePos64(archive, &position) != UNZ_OK) {
+            overlap = true;
+            break;
+        }
+        if (position.pos_in_zip_directory == wantedPosition.pos_in_zip_directory) {
+            continue;
+        }
+        MemberEntry other;
+        if (!memberEntry(archive, archiveSize, &other)) {
+            continue;   // a broken neighbour is refused when it is asked for; it shares nothing here
+        }
+        // Ranges from the start of the data; equal starts always overlap, even for empty members.
+        unsigned long long wantedEnd = wanted.dataStart + wanted.compressed;
+        unsigned long long otherEnd = other.dataStart + other.compressed;
+        overlap = other.dataStart == wanted.dataStart ||
+                  (other.dataStart < wantedEnd && wanted.dataStart < otherEnd);
+    }
+    return overlap || unzGoToFilePos64(archive, &wantedPosition) != UNZ_OK;
+}
+
+// Opens the archive and positions it on the member, whose entry has passed every check.
+static unzFile openMember(const char* fileName, MemberEntry* entry) {
+    unsigned long long archiveSize = fileLength(archivePath);
+    if (archiveSize == 0) {
+        return nullptr;
+    }
     unzFile archive = unzOpen(archivePath);
     if (!archive) {
         return nullptr;
     }
-    unz_file_info info;
-    if (unzLocateFile(archive, fileName, caseInsensitive) != UNZ_OK ||
-        unzGetCurrentFileInfo(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    if (unzLocateFile(archive, fileName, caseInsensitive) != UNZ_OK || !memberEntry(archive, archiveSize, entry) ||
+        overlapsAnotherMember(archive, archiveSize, *entry)) {
         unzClose(archive);
         return nullptr;
     }
-    *uncompressedSize = info.uncompressed_size;
     return archive;
 }
 
+// Inflates exactly `size` bytes from the raw deflate data; anything more or less is a failure.
+static bool inflateExactly(unsigned char* input, unsigned long long inputSize, unsigned char* output,
+                           unsigned long long size) {
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
+        return false;
+    }
+    stream.next_in = input;
+    stream.avail_in = static_cast<uInt>(inputSize);
+    stream.next_out = output;
+    // One spare byte: a stream that still produces output there inflates to more than it declares.
+    stream.avail_out = static_cast<uInt>(size + 1);
+    int result = inflate(&stream, Z_FINISH);
+    bool exact = result == Z_STREAM_END && stream.total_out == size;
+    inflateEnd(&stream);
+    return exact;
+}
+
 static unsigned char* loadArchiveMember(const char* fileName, int* size) {
-    unsigned long declared = 0;
-    unzFile archive = openMember(fileName, &declared);
+    MemberEntry entry;
+    unzFile archive = openMember(fileName, &entry);
     if (!archive) {
         return nullptr;
     }
-    if (declared > maxMemberSize) {
-        unzClose(archive);
-        return nullptr;
+    // The member's raw bytes are read as they lie in the archive and inflated here, so the declared size is
+    // held to exactly what the data produces. One spare byte keeps malloc from returning null for an empty
+    // member and catches data that inflates to more.
+    unsigned char* raw = static_cast<unsigned char*>(std::malloc(entry.compressed + 1));
+    unsigned char* buffer = static_cast<unsigned char*>(std::malloc(entry.uncompressed + 1));
+    int method = 0, level = 0;
+    bool ok = raw && buffer && unzOpenCurrentFile2(archive, &method, &level, 1) == UNZ_OK;
+    if (ok) {
+        int got = entry.compressed > 0 ? unzReadCurrentFile(archive, raw, static_cast<unsigned>(entry.compressed)) : 0;
+        ok = got >= 0 && static_cast<unsigned long long>(got) == entry.compressed;
+        // The CRC verdict of the close is deliberately ignored: a member that inflates completely is used.
+        unzCloseCurrentFile(archive);
     }
-    // One spare byte keeps malloc from returning null for an empty member.
-    unsigned char* buffer = static_cast<unsigned char*>(std::malloc(declared + 1));
-    if (!buffer) {
-        unzClose(archive);
-        return nullptr;
+    if (ok) {
+        if (method == 0) {
+            std::memcpy(buffer, raw, entry.compressed);
+        } else {
+            ok = inflateExactly(raw, entry.compressed, buffer, entry.uncompressed);
+        }
     }
-    if (unzOpenCurrentFile(archive) != UNZ_OK) {
-        std::free(buffer);
-        unzClose(archive);
-        return nullptr;
-    }
-    int got = declared > 0 ? unzReadCurrentFile(archive, buffer, static_cast<unsigned>(declared)) : 0;
-    // A member that inflates to fewer bytes than it declares would leave uninitialised bytes behind.
-    if (got < 0 || static_cast<unsigned long>(got) != declared) {
-        std::free(buffer);
-        buffer = nullptr;
-    }
-    // The CRC verdict of the close is deliberately ignored: a member that inflates completely is used.
-    unzCloseCurrentFile(archive);
+    std::free(raw);
     unzClose(archive);
-    if (buffer) {
-        *size = static_cast<int>(declared);
+    if (!ok) {
+        std::free(buffer);
+        return nullptr;
     }
+    *size = static_cast<int>(entry.uncompressed);
     return buffer;
 }
 
 static int archiveMemberSize(const char* fileName) {
-    unsigned long declared = 0;
-    unzFile archive = openMember(fileName, &declared);
+    MemberEntry entry;
+    unzFile archive = openMember(fileName, &entry);
     if (!archive) {
         return 0;
     }
     unzClose(archive);
-    return declared > maxMemberSize ? 0 : static_cast<int>(declared);
+    return static_cast<int>(entry.uncompressed);
 }
 
 void setArchiveName(const char* name) {

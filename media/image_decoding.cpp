@@ -139,7 +139,9 @@ bool decodeBitmap(Image* image, const char* fileName) {
     uint64_t rowBytes = bytesPerPixel * static_cast<uint64_t>(width);
     uint64_t stride = (rowBytes + 3) & ~static_cast<uint64_t>(3);
     uint64_t fileSize = static_cast<uint64_t>(reader.size);
-    if (pixelOffset > fileSize || stride > fileSize ||
+    // Pixels that start inside the headers would be the headers read as pixels.
+    const uint64_t headersSize = 14 + 40;
+    if (pixelOffset < headersSize || pixelOffset > fileSize || stride > fileSize ||
         pixelOffset + stride * static_cast<uint64_t>(height - 1) + rowBytes > fileSize) {
         return false;
     }

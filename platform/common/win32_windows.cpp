@@ -18,11 +18,16 @@ struct WindowState {
     std::vector<HWND> windows;  // creation order
 };
 
-static WindowState state;
+// Built on first use: the soundtrack asks for the foreground window during static construction.
+static WindowState& windowState()
+{
+    static WindowState instance;
+    return instance;
+}
 
 static WindowClass* findClass(LPCSTR name, HINSTANCE instance)
 {
-    for (WindowClass& c : state.classes) {
+    for (WindowClass& c : windowState().classes) {
         if (strcasecmp(c.name.c_str(), name) == 0 && c.info.hInstance == instance) {
             return &c;
         }
@@ -35,12 +40,12 @@ static char moduleMarker;
 
 bool win32IsWindow(HWND hwnd)
 {
-    return hwnd && std::find(state.windows.begin(), state.windows.end(), hwnd) != state.windows.end();
+    return hwnd && std::find(windowState().windows.begin(), windowState().windows.end(), hwnd) != windowState().windows.end();
 }
 
 const std::vector<HWND>& win32Windows()
 {
-    return state.windows;
+    return windowState().windows;
 }
 
 bool win32IsDC(HDC hdc)
@@ -50,7 +55,7 @@ bool win32IsDC(HDC hdc)
 
 HWND win32LatestWindow()
 {
-    return state.windows.empty() ? nullptr : state.windows.back();
+    return windowState().windows.empty() ? nullptr : windowState().windows.back();
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
@@ -75,8 +80,8 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass)
     c.info = *windowClass;
     c.name = windowClass->lpszClassName;
     c.info.lpszClassName = nullptr;
-    state.classes.push_back(c);
-    return static_cast<ATOM>(0xC000 + state.classes.size());
+    windowState().classes.push_back(c);
+    return static_cast<ATOM>(0xC000 + windowState().classes.size());
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance)
@@ -84,15 +89,15 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance)
     if (!className) {
         return FALSE;
     }
-    for (HWND w : state.windows) {
+    for (HWND w : windowState().windows) {
         if (strcasecmp(w->className.c_str(), className) == 0 && w->instance == instance) {
             return FALSE;  // a window of the class still exists
         }
     }
-    for (size_t i = 0; i < state.classes.size(); ++i) {
-        if (strcasecmp(state.classes[i].name.c_str(), className) == 0 &&
-            state.classes[i].info.hInstance == instance) {
-            state.classes.erase(state.classes.begin() + i);
+    for (size_t i = 0; i < windowState().classes.size(); ++i) {
+        if (strcasecmp(windowState().classes[i].name.c_str(), className) == 0 &&
+            windowState().classes[i].info.hInstance == instance) {
+            windowState().classes.erase(windowState().classes.begin() + i);
             return TRUE;
         }
     }
@@ -121,7 +126,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         delete hwnd;
         return nullptr;
     }
-    state.windows.push_back(hwnd);
+    windowState().windows.push_back(hwnd);
 
     // As on Windows, the window procedure sees WM_CREATE before CreateWindowExA returns; -1 refuses the window.
     CREATESTRUCTA create = {};
@@ -156,7 +161,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
         return TRUE;  // the procedure destroyed it itself
     }
     nativeDestroyWindow(hwnd);
-    state.windows.erase(std::find(state.windows.begin(), state.windows.end(), hwnd));
+    windowState().windows.erase(std::find(windowState().windows.begin(), windowState().windows.end(), hwnd));
     delete hwnd;
     return TRUE;
 }
@@ -229,7 +234,7 @@ LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value)
 
 HWND WINAPI GetForegroundWindow()
 {
-    for (auto it = state.windows.rbegin(); it != state.windows.rend(); ++it) {
+    for (auto it = windowState().windows.rbegin(); it != windowState().windows.rend(); ++it) {
         if ((*it)->visible) {
             return *it;
         }

@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-HeadlessState headless;
+// Constructed ahead of the program's own objects: the soundtrack may show a message during static construction.
+__attribute__((init_priority(101))) HeadlessState headless;
 
 void headlessReset()
 {

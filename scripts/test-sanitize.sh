@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The whole test suite a second time, built with clang-14's address and undefined-behaviour sanitizers in
+# build-asan/ and run with leak detection on; then every fuzz target for 60 seconds. Any report fails the run.
+# An input that makes a fuzz target fail is kept in tests/corpus/<target>/ as a regression file.
+# FUZZ_SECONDS overrides the 60 seconds per target (0 skips the fuzz runs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build-asan
+fuzz_seconds=${FUZZ_SECONDS:-60}
+flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags" \
+  -DTAV_FUZZERS=ON >/dev/null
+cmake --build "$build" -j2
+
+# Leaks inside system libraries (Mesa, SDL, X11, fontconfig) are theirs; ours are never suppressed.
+export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
+export LSAN_OPTIONS=suppressions=$root/tests/hardening/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd "$build" && ctest --output-on-failure -j2 --timeout 900)
+
+[ "$fuzz_seconds" -gt 0 ] || exit 0
+"$root/tests/fuzz/make_seeds.sh" "$build" "$build/fuzz-seeds"
+failed=()
+for target in targa bitmap raw archive sound; do
+  work=$build/fuzz-work/$target
+  mkdir -p "$work" "$root/tests/corpus/$target"
+  echo "fuzzing $target for $fuzz_seconds s"
+  if ! "$build/fuzz_$target" -max_total_time="$fuzz_seconds" -malloc_limit_mb=256 -rss_limit_mb=1024 \
+      -timeout=20 -max_len=65536 -print_final_stats=1 \
+      -artifact_prefix="$root/tests/corpus/$target/regression-" \
+      "$work" "$build/fuzz-seeds/$target" "$root/tests/corpus/$target" >"$build/fuzz-$target.log" 2>&1; then
+    failed+=("$target")
+    tail -n 60 "$build/fuzz-$target.log"
+  fi
+  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ *DONE)' "$build/fuzz-$target.log" || true
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz targets that failed: ${failed[*]} (inputs kept in tests/corpus/)" >&2
+  exit 1
+fi

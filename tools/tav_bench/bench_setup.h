@@ -12,7 +12,7 @@ struct BenchOptions {
     int loads = 7;             // repetitions of each load measurement
     double mixSeconds = 60;    // seconds of music mixed by each mixer
     double captureSeconds = 20;// show seconds (load pause included) per capture format
-    int showFps = 30;          // virtual frame rate of the whole headless show
+    int showFps = 10;          // virtual frame rate of the whole headless show (memory does not depend on it)
     bool fastShow = false;     // the whole show on the fast test soundtrack (for the smoke test)
     std::string json;          // where bench.json goes; empty: next to the executable
     std::string profileScene;  // set: only draw this scene, for a profiler

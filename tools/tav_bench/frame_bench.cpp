@@ -106,6 +106,59 @@ void finish(Prepared& prepared)
     removeFolder(prepared.folder);
 }
 
+// How often the fountain's bound texture really changes in one frame (a rebind of the texture already bound
+// costs nothing; a change does).
+int textureSwitches(const Sprite* frameTexture)
+{
+    unsigned int bound = frameTexture->textureId;
+    int count = 0;
+    for (const Particle& p : particles) {
+        if (p.alive != 1 || p.texture == frameTexture) continue;
+        count += p.texture->textureId != bound;
+        bound = p.texture->textureId;
+    }
+    return count;
+}
+
+void compareWithReference(const BenchOptions& options, BenchReport& report, Sprite* texture, const char* label)
+{
+    ReferenceFountain reference;
+    std::vector<double> fountainMs;
+    std::vector<double> referenceMs;
+    for (int i = 0; i < options.frames; ++i) {
+        std::vector<double> one = timeRepeatedly(1, [&] { updateAndDrawFountain(texture); });
+        fountainMs.push_back(one[0]);
+        one = timeRepeatedly(1, [&] { reference.draw(texture); });
+        referenceMs.push_back(one[0]);
+    }
+    struct Both {
+        Sprite* texture;
+        ReferenceFountain* reference;
+    } both{texture, &reference};
+    const std::vector<unsigned char> fromFountain =
+        pictureOf([](void* c) { updateAndDrawFountain(static_cast<Both*>(c)->texture); }, &both);
+    const std::vector<unsigned char> fromReference = pictureOf(
+        [](void* c) { static_cast<Both*>(c)->reference->draw(static_cast<Both*>(c)->texture); }, &both);
+    int differing = 0;
+    int largest = 0;
+    for (size_t i = 0; i + 3 < fromFountain.size() && i + 3 < fromReference.size(); i += 4) {
+        int d = 0;
+        for (int c = 0; c < 3; ++c) d = std::max(d, std::abs(fromFountain[i + c] - fromReference[i + c]));
+        largest = std::max(largest, d);
+        differing += d > 1;
+    }
+    const Summary fountain = summarize(fountainMs);
+    const Summary ref = summarize(referenceMs);
+    char note[160];
+    std::snprintf(note, sizeof note, "4000 immediate-mode strips, %d texture switches", textureSwitches(texture));
+    report.add({"fountain", std::string("fountain, ") + label, "ms", fountain, note});
+    std::snprintf(note, sizeof note, "%d texture runs; pixels differing by >1: %d (largest %d)", reference.runs(),
+                  differing, largest);
+    report.add({"fountain", std::string("vertex arrays, ") + label, "ms", ref, note});
+    report.addValue("fountain", std::string("ratio, ") + label, "x", ref.median > 0 ? fountain.median / ref.median : 0,
+                    "fountain / vertex-array reference");
+}
+
 void fountainParts(const BenchOptions& options, BenchReport& report, BenchWindow& bench, double slowestMs,
                    const std::string& slowestName)
 {
@@ -135,45 +188,19 @@ void fountainParts(const BenchOptions& options, BenchReport& report, BenchWindow
          }));
     part("SwapBuffers (headless)", timeRepeatedly(options.frames, [&] { SwapBuffers(bench.window.hdc); }));
 
-    // The same particles, standing still (a zero step draws without moving), drawn both ways in turn.
+    // The same particles, standing still (a zero step draws without moving), drawn both ways in turn: first
+    // with the textures they have (the fountain binds again wherever the texture changes), then with every
+    // particle on the frame's texture (no switches: pixels only).
     frameDelta = 0.0f;
-    ReferenceFountain reference;
-    std::vector<double> fountainMs;
-    std::vector<double> referenceMs;
-    for (int i = 0; i < options.frames; ++i) {
-        std::vector<double> one = timeRepeatedly(1, [&] { updateAndDrawFountain(texture); });
-        fountainMs.push_back(one[0]);
-        one = timeRepeatedly(1, [&] { reference.draw(texture); });
-        referenceMs.push_back(one[0]);
+    compareWithReference(options, report, texture, "as the show stands");
+    std::vector<Sprite*> kept;
+    for (Particle& p : particles) {
+        kept.push_back(p.texture);
+        p.texture = texture;
     }
-    struct Both {
-        Sprite* texture;
-        ReferenceFountain* reference;
-    } both{texture, &reference};
-    const std::vector<unsigned char> fromFountain =
-        pictureOf([](void* c) { updateAndDrawFountain(static_cast<Both*>(c)->texture); }, &both);
-    const std::vector<unsigned char> fromReference = pictureOf(
-        [](void* c) { static_cast<Both*>(c)->reference->draw(static_cast<Both*>(c)->texture); }, &both);
-    int differing = 0;
-    int largest = 0;
-    for (size_t i = 0; i + 3 < fromFountain.size() && i + 3 < fromReference.size(); i += 4) {
-        int d = 0;
-        for (int c = 0; c < 3; ++c) d = std::max(d, std::abs(fromFountain[i + c] - fromReference[i + c]));
-        largest = std::max(largest, d);
-        differing += d > 1;
-    }
+    compareWithReference(options, report, texture, "one texture");
+    for (size_t i = 0; i < kept.size(); ++i) particles[i].texture = kept[i];
     frameDelta = frameStep;
-
-    const Summary fountain = summarize(fountainMs);
-    const Summary ref = summarize(referenceMs);
-    char note[160];
-    std::snprintf(note, sizeof note, "immediate mode, 4000 strips");
-    report.add({"fountain", "fountain (standing particles)", "ms", fountain, note});
-    std::snprintf(note, sizeof note, "%d texture runs; pixels differing by >1: %d (largest %d)", reference.runs(),
-                  differing, largest);
-    report.add({"fountain", "vertex-array reference", "ms", ref, note});
-    std::snprintf(note, sizeof note, "fountain / reference");
-    report.addValue("fountain", "ratio", "x", ref.median > 0 ? fountain.median / ref.median : 0, note);
 }
 
 }  // namespace
@@ -196,11 +223,16 @@ bool runFrameBench(const BenchOptions& options, BenchReport& report)
         heldPosition = scene.position;
         for (int i = 0; i < options.warmup; ++i) timedFrame(prepared.bench);
         std::vector<double> ms;
-        for (int i = 0; i < options.frames; ++i) ms.push_back(timedFrame(prepared.bench));
+        std::vector<double> switches;
+        for (int i = 0; i < options.frames; ++i) {
+            switches.push_back(textureSwitches(&particleTextures[showTimeline.particleIndex]));
+            ms.push_back(timedFrame(prepared.bench));
+        }
         Summary s = summarize(ms);
         const bool misses = s.median > 1000.0 / 60.0;
         const bool worstMisses = s.worst > 1000.0 / 60.0;
-        std::string note = "p " + std::to_string(scene.position) + (misses ? ", MISSES 60 fps" : "") +
+        std::string note = "p " + std::to_string(scene.position) + ", fountain texture switches " +
+                           std::to_string(static_cast<int>(medianOf(switches))) + (misses ? ", MISSES 60 fps" : "") +
                            (!misses && worstMisses ? ", worst frame over 16.7 ms" : "");
         report.add({"frame", scene.name, "ms", s, note});
         if (s.median > slowestMs && scene.position < 2240) {
@@ -230,6 +262,10 @@ bool runSceneForProfile(const BenchOptions& options)
     std::vector<double> ms;
     for (int i = 0; i < options.frames; ++i) ms.push_back(timedFrame(prepared.bench));
     std::printf("%s: median %.3f ms over %d frames\n", chosen->name, summarize(ms).median, options.frames);
+    // Medians of every 100 frames in turn: how the cost moves as the fountain settles.
+    for (size_t at = 0; at + 100 <= ms.size(); at += 100)
+        std::printf("  frames %zu-%zu: %.3f ms\n", at, at + 99,
+                    medianOf(std::vector<double>(ms.begin() + static_cast<long>(at), ms.begin() + static_cast<long>(at + 100))));
     finish(prepared);
     return true;
 }

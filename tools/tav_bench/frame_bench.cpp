@@ -189,16 +189,19 @@ void fountainParts(const BenchOptions& options, BenchReport& report, BenchWindow
     part("SwapBuffers (headless)", timeRepeatedly(options.frames, [&] { SwapBuffers(bench.window.hdc); }));
 
     // The same particles, standing still (a zero step draws without moving), drawn both ways in turn: first
-    // with the textures they have (the fountain binds again wherever the texture changes), then with every
-    // particle on the frame's texture (no switches: pixels only).
+    // all on the frame's texture (no switches: pixels only), then half of them at random still on the texture
+    // of a previous scene, as just after a scene change (the fountain binds again wherever the texture changes).
     frameDelta = 0.0f;
-    compareWithReference(options, report, texture, "as the show stands");
     std::vector<Sprite*> kept;
     for (Particle& p : particles) {
         kept.push_back(p.texture);
         p.texture = texture;
     }
     compareWithReference(options, report, texture, "one texture");
+    Sprite* older = &particleTextures[(showTimeline.particleIndex + 1) % 6];
+    for (int i = 0; i < particleCount; ++i)
+        if ((static_cast<unsigned>(i) * 2654435761u >> 16) & 1u) particles[i].texture = older;
+    compareWithReference(options, report, texture, "two textures mixed");
     for (size_t i = 0; i < kept.size(); ++i) particles[i].texture = kept[i];
     frameDelta = frameStep;
 }

@@ -5,7 +5,7 @@ execute_process(COMMAND ${BENCH} --quick --json ${JSON} RESULT_VARIABLE result O
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "tav-bench failed (${result}):\n${output}\n${errors}")
 endif()
-foreach(row "frame      Opening" "frame      Cube grid 2" "frame part fade quad" "fountain   ratio, two textures mixed"
+foreach(row "frame      Opening" "frame      Cube grid 2" "frame part fade quad" "fountain   ratio, three textures mixed"
             "load       initShow \\+ loadShow, archive" "load       initShow \\+ loadShow, loose files"
             "mixing     ratio" "capture    PNG frames \\+ WAV, 60 fps" "capture    MP4, 60 fps" "memory     peak RSS, whole headless show")
   if(NOT output MATCHES "${row} +[0-9]+\\.[0-9]+")

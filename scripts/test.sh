@@ -6,3 +6,4 @@ cd "$(dirname "$0")/.."
 ./scripts/build.sh
 cd build
 ctest --output-on-failure -j2 --timeout 600
+../scripts/test-sanitize.sh

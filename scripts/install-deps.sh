@@ -7,6 +7,7 @@ packages=(
   zlib1g-dev libminizip-dev libopenmpt-dev libsndfile1-dev libpng-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
   libgtest-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev valgrind
   xvfb xdotool x11-apps x11-utils python3-xlib zip imagemagick openmpt123 xmp
 )
 missing=()

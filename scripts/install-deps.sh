@@ -8,7 +8,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
   libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev valgrind
-  xvfb xdotool x11-apps x11-utils python3-xlib zip imagemagick openmpt123 xmp
+  xvfb xfonts-base xdotool x11-apps x11-utils python3-xlib zip imagemagick openmpt123 xmp
 )
 missing=()
 for p in "${packages[@]}"; do

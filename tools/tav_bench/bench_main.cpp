@@ -1,11 +1,13 @@
 // tav-bench: how fast the show runs here. Frame times per scene, the fountain beside a vertex-array reference,
 // capture speed, load time, peak memory of a whole show and the sound mixer's cost, printed as a table and
 // written to bench.json next to the executable. Figures only: nothing here passes or fails on a timing.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/headless/pull_audio.h"
 #include "tools/tav_bench/bench_report.h"
@@ -35,6 +37,7 @@ static bool parse(int argc, char** argv, BenchOptions& options)
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--quick") {
+            options.rounds = 2;
             options.frames = 10;
             options.warmup = 3;
             options.loads = 2;
@@ -71,15 +74,23 @@ int main(int argc, char** argv)
     }
 
     const double start = wallSeconds();
-    BenchReport report;
-    std::fprintf(stderr, "tav-bench: frames per scene...\n");
-    if (!runFrameBench(options, report)) {
-        std::fprintf(stderr, "tav-bench: the show did not load (is vel.kod next to tav-bench?)\n");
-        return 1;
+    // Each round takes its share of the repetitions, so the rounds' spread shows how far the machine drifts.
+    std::vector<BenchReport> rounds(static_cast<size_t>(options.rounds));
+    BenchOptions share = options;
+    share.frames = std::max(1, options.frames / options.rounds);
+    share.loads = std::max(1, (options.loads + options.rounds - 1) / options.rounds);
+    share.mixSeconds = options.mixSeconds / options.rounds;
+    for (int r = 0; r < options.rounds; ++r) {
+        std::fprintf(stderr, "tav-bench: round %d of %d: frames per scene, load, mixing...\n", r + 1, options.rounds);
+        if (!runFrameBench(share, rounds[static_cast<size_t>(r)])) {
+            std::fprintf(stderr, "tav-bench: the show did not load (is vel.kod next to tav-bench?)\n");
+            return 1;
+        }
+        runLoadBench(share, rounds[static_cast<size_t>(r)]);
+        runMixingBench(share, rounds[static_cast<size_t>(r)]);
     }
-    std::fprintf(stderr, "tav-bench: load, mixing, capture, memory...\n");
-    runLoadBench(options, report);
-    runMixingBench(options, report);
+    BenchReport report = BenchReport::mergeRounds(rounds);
+    std::fprintf(stderr, "tav-bench: capture, memory...\n");
     runCaptureBench(options, report);
     runMemoryBench(options, report);
     const double total = wallSeconds() - start;
@@ -87,16 +98,17 @@ int main(int argc, char** argv)
     char date[32];
     const std::time_t now = std::time(nullptr);
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", std::localtime(&now));
-    std::printf("\ntav-bench %s, 800 x 600 headless, %d timed frames per scene, 1/60 s steps, %.0f s in all\n\n",
-                date, options.frames, total);
+    std::printf("\ntav-bench %s, 800 x 600 headless, %d timed frames per scene in %d rounds, 1/60 s steps, %.0f s in "
+                "all\n\n",
+                date, options.frames, options.rounds, total);
     report.print();
 
     const std::string path = options.json.empty() ? executableFolder() + "bench.json" : options.json;
     char header[512];
     std::snprintf(header, sizeof header,
                   "  \"date\": \"%s\",\n  \"renderer\": \"%s\",\n  \"frames_per_scene\": %d,\n"
-                  "  \"total_seconds\": %.1f,\n",
-                  date, "headless EGL", options.frames, total);
+                  "  \"rounds\": %d,\n  \"total_seconds\": %.1f,\n",
+                  date, "headless EGL", options.frames, options.rounds, total);
     if (!report.writeJson(path, header)) {
         std::fprintf(stderr, "tav-bench: cannot write %s\n", path.c_str());
         return 1;

@@ -1,5 +1,6 @@
 #include "tools/tav_bench/bench_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 void BenchReport::add(const ResultRow& row)
@@ -11,10 +12,46 @@ void BenchReport::add(const ResultRow& row)
                  r.unit.c_str());
 }
 
+void BenchReport::addSamples(const std::string& section, const std::string& name, const std::string& unit,
+                             const std::vector<double>& samples, const std::string& note)
+{
+    add({section, name, unit, summarize(samples), note, samples});
+}
+
+BenchReport BenchReport::mergeRounds(const std::vector<BenchReport>& rounds)
+{
+    BenchReport merged;
+    if (rounds.empty()) return merged;
+    for (const ResultRow& first : rounds.front().all) {
+        ResultRow row = first;
+        std::vector<double> perRound;
+        row.samples.clear();
+        for (const BenchReport& round : rounds) {
+            for (const ResultRow& r : round.all) {
+                if (r.section != first.section || r.name != first.name) continue;
+                perRound.push_back(r.summary.median);
+                row.samples.insert(row.samples.end(), r.samples.begin(), r.samples.end());
+                row.note = r.note;
+            }
+        }
+        if (first.samples.empty()) {
+            row.summary.median = row.summary.p99 = row.summary.worst = medianOf(perRound);
+        } else {
+            row.summary = summarize(row.samples);
+        }
+        if (perRound.size() > 1) {
+            auto [lo, hi] = std::minmax_element(perRound.begin(), perRound.end());
+            row.summary.noise = std::max(row.summary.noise, 0.5 * (*hi - *lo));
+        }
+        merged.all.push_back(row);
+    }
+    return merged;
+}
+
 void BenchReport::addValue(const std::string& section, const std::string& name, const std::string& unit,
                            double value, const std::string& note)
 {
-    ResultRow row{section, name, unit, Summary{}, note};
+    ResultRow row{section, name, unit, Summary{}, note, {}};
     row.summary.count = 1;
     row.summary.median = row.summary.p99 = row.summary.worst = value;
     add(row);
@@ -32,6 +69,9 @@ void BenchReport::print() const
             std::printf("%-10s %-34s %10.3f %10.3f %10.3f %9.3f  %-8s %s\n", r.section.c_str(), r.name.c_str(),
                         r.summary.median, r.summary.p99, r.summary.worst, r.summary.noise, r.unit.c_str(),
                         r.note.c_str());
+        else if (r.summary.noise > 0)
+            std::printf("%-10s %-34s %10.3f %10s %10s %9.3f  %-8s %s\n", r.section.c_str(), r.name.c_str(),
+                        r.summary.median, "", "", r.summary.noise, r.unit.c_str(), r.note.c_str());
         else
             std::printf("%-10s %-34s %10.3f %10s %10s %9s  %-8s %s\n", r.section.c_str(), r.name.c_str(),
                         r.summary.median, "", "", "", r.unit.c_str(), r.note.c_str());

@@ -7,7 +7,8 @@
 #include "app/gl_window.h"
 
 struct BenchOptions {
-    int frames = 200;          // timed frames per scene and per fountain variant
+    int rounds = 5;            // passes over the frame, load and mixing measurements, spread over the run
+    int frames = 200;          // timed frames per scene and per fountain variant, all rounds together
     int warmup = 60;           // untimed frames before them
     int loads = 7;             // repetitions of each load measurement
     double mixSeconds = 60;    // seconds of music mixed by each mixer

@@ -91,6 +91,9 @@ bool prepare(Prepared& prepared)
     if (prepared.folder.empty() || !putContent(prepared.folder, false) || chdir(prepared.folder.c_str()) != 0)
         return false;
     if (!prepared.bench.open()) return false;
+    // Every round replays the schedule from the show's first frame, not from where the last round left it.
+    showTimeline = ShowTimeline();
+    resetSpinAngles();
     musicPositionOverride = &heldPosition;
     prepared.ok = loadShowQuickly(prepared.bench);
     return prepared.ok;
@@ -151,10 +154,10 @@ void compareWithReference(const BenchOptions& options, BenchReport& report, Spri
     const Summary ref = summarize(referenceMs);
     char note[160];
     std::snprintf(note, sizeof note, "4000 immediate-mode strips, %d texture switches", textureSwitches(texture));
-    report.add({"fountain", std::string("fountain, ") + label, "ms", fountain, note});
+    report.add({"fountain", std::string("fountain, ") + label, "ms", fountain, note, fountainMs});
     std::snprintf(note, sizeof note, "%d texture runs; pixels differing by >1: %d (largest %d)", reference.runs(),
                   differing, largest);
-    report.add({"fountain", std::string("vertex arrays, ") + label, "ms", ref, note});
+    report.add({"fountain", std::string("vertex arrays, ") + label, "ms", ref, note, referenceMs});
     report.addValue("fountain", std::string("ratio, ") + label, "x", ref.median > 0 ? fountain.median / ref.median : 0,
                     "fountain / vertex-array reference");
 }
@@ -170,7 +173,7 @@ void fountainParts(const BenchOptions& options, BenchReport& report, BenchWindow
     };
     auto part = [&](const char* name, std::vector<double> ms) {
         Summary s = summarize(ms);
-        report.add({"frame part", name, "ms", s, share(s.median)});
+        report.add({"frame part", name, "ms", s, share(s.median), ms});
     };
     frameDelta = frameStep;
     part("glFinish alone", timeRepeatedly(options.frames, [] {}));
@@ -238,7 +241,7 @@ bool runFrameBench(const BenchOptions& options, BenchReport& report)
         std::string note = "p " + std::to_string(scene.position) + ", fountain texture switches " +
                            std::to_string(static_cast<int>(medianOf(switches))) + (misses ? ", MISSES 60 fps" : "") +
                            (!misses && worstMisses ? ", worst frame over 16.7 ms" : "");
-        report.add({"frame", scene.name, "ms", s, note});
+        report.add({"frame", scene.name, "ms", s, note, ms});
         if (s.median > slowestMs && scene.position < 2240) {
             slowestMs = s.median;
             slowestName = scene.name;

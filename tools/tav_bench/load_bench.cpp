@@ -50,7 +50,7 @@ void runLoadBench(const BenchOptions& options, BenchReport& report)
             bench.close();
         }
         const std::string note = failed ? "LOAD FAILED" : std::to_string(pictures) + " of 29 pictures loaded";
-        report.add({"load", name, "ms", summarize(ms), note});
+        report.addSamples("load", name, "ms", ms, note);
         if (chdir(previous.c_str()) != 0) {
         }
         removeFolder(folder);

@@ -100,7 +100,7 @@ void runMixingBench(const BenchOptions& options, BenchReport& report)
     }
     const Summary a = summarize(pull);
     const Summary b = summarize(direct);
-    report.add({"mixing", "sound stand-in, pull output", "ms CPU/s", a, "per second of music, 735-frame pulls"});
-    report.add({"mixing", "libopenmpt read_interleaved_stereo", "ms CPU/s", b, "same module and block size"});
+    report.addSamples("mixing", "sound stand-in, pull output", "ms CPU/s", pull, "per second of music, 735-frame pulls");
+    report.addSamples("mixing", "libopenmpt read_interleaved_stereo", "ms CPU/s", direct, "same module and block size");
     report.addValue("mixing", "ratio", "x", b.median > 0 ? a.median / b.median : 0, "stand-in / libopenmpt");
 }

@@ -6,78 +6,19 @@ import subprocess
 import sys
 import time
 
-from Xlib import X, display, protocol
+from Xlib import X, protocol
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import xscreen
+from xscreen import fail
 
 LOAD_SECONDS = 6.0  # the show's load pauses 4 s before its first frame; wait that out generously
 
 
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-class Screen:
+class Screen(xscreen.Screen):
     def __init__(self, size):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24",
-                                        "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                fail("Xvfb did not start")
-            number += chunk
-        os.close(read_end)
-        self.name = ":" + number.decode().strip()
-        self.env = dict(os.environ, DISPLAY=self.name)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        self.x = display.Display(self.name)
+        super().__init__(size)
         self.x.xfixes_query_version()
-
-    def close(self):
-        self.x.close()
-        self.server.terminate()
-        self.server.wait()
-
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool"] + list(args), env=self.env, capture_output=True, text=True).stdout
-
-    def title(self, window):
-        # SDL's message box stores its title as UTF-8 in both properties, which get_wm_name reads as empty.
-        for prop in ("_NET_WM_NAME", "WM_NAME"):
-            text = window.get_full_text_property(self.x.intern_atom(prop))
-            if text:
-                return text.decode() if isinstance(text, bytes) else text
-        return None
-
-    def windows_named(self, name):
-        found = []
-        def walk(window):
-            try:
-                children = window.query_tree().children
-            except Exception:
-                return  # gone while we looked
-            for child in children:
-                try:
-                    if self.title(child) == name and child.get_attributes().map_state == X.IsViewable:
-                        found.append(child)
-                except Exception:
-                    pass
-                walk(child)
-        walk(self.x.screen().root)
-        return found
-
-    def wait_window(self, name, timeout, not_id=None, required=True):
-        end = time.time() + timeout
-        while time.time() < end:
-            for window in self.windows_named(name):
-                if window.id != not_id:
-                    return window
-            time.sleep(0.1)
-        if required:
-            fail("no window named %r appeared" % name)
-        return None
 
     def fullscreen(self, window):
         # Without a window manager nothing marks a full-screen window, but the show hides the cursor exactly
@@ -120,12 +61,6 @@ class Screen:
                 return
         fail("Return did not dismiss the message box")
 
-    def hold_key(self, window, key):
-        # Held long enough for frames to see it down, as a finger would.
-        self.xdotool("keydown", "--window", str(window.id), key)
-        time.sleep(0.4)
-        self.xdotool("keyup", "--window", str(window.id), key)
-
 
 def expect_show_window(screen, window, fullscreen):
     geometry = window.get_geometry()
@@ -154,6 +89,8 @@ def main():
         if case == "mode_switch_failed":
             # The box comes first and must be dismissed with Return before the show window opens.
             box = screen.wait_window("Error", 15)
+            if screen.windows_named("T.A.V."):
+                fail("the show window opened before the message box was dismissed")
             screen.press_return_on(box)
             window = screen.wait_window("T.A.V.", 15)
             if screen.windows_named("Error"):
@@ -162,6 +99,9 @@ def main():
             time.sleep(LOAD_SECONDS)
             screen.hold_key(window, "Escape")
             expect_exit(show, 2)
+            errors.seek(0)
+            if "Mode Switch Failed." in errors.read():
+                fail("the message went to stderr, not to the box")
             return
         window = screen.wait_window("T.A.V.", 15)
         expect_show_window(screen, window, True)

@@ -9,43 +9,17 @@ import tempfile
 import time
 import zipfile
 
-from Xlib import X, display
+from Xlib import X
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import xscreen
+from xscreen import fail
 
 WIDTH, HEIGHT = 800, 600
 SQUARE = (272, 172, 528, 428)  # where a centred 256 x 256 picture lies in an 800 x 600 window
 
 
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-class Screen:
-    def __init__(self):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
-                                        "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                fail("Xvfb did not start")
-            number += chunk
-        os.close(read_end)
-        self.name = ":" + number.decode().strip()
-        self.env = dict(os.environ, DISPLAY=self.name)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        self.x = display.Display(self.name)
-
-    def close(self):
-        self.x.close()
-        self.server.terminate()
-        self.server.wait()
-
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool"] + list(args), env=self.env, capture_output=True, text=True).stdout
-
+class Screen(xscreen.Screen):
     def shot(self):
         """The whole screen as rows of 4-byte pixels (blue, green, red, pad), top row first."""
         image = self.x.screen().root.get_image(0, 0, WIDTH, HEIGHT, X.ZPixmap, 0xFFFFFFFF)
@@ -60,12 +34,6 @@ class Screen:
                 return ids[0]
             time.sleep(0.1)
         fail("no show window appeared")
-
-    def hold(self, window, key):
-        # Held long enough for a frame to see it down.
-        self.xdotool("keydown", "--window", window, key)
-        time.sleep(0.4)
-        self.xdotool("keyup", "--window", window, key)
 
 
 def lit_box(raw):
@@ -173,11 +141,11 @@ def main():
             time.sleep(2)
             if watch(screen, 2, scene_running) is None:
                 fail("the show is not running a few seconds in")
-            screen.hold(window, "Escape")
+            screen.hold_key(window, "Escape")
             wait_exit(show, 5, "after Escape")
         elif case == "f1_round_trip":
             time.sleep(2)
-            screen.hold(window, "F1")
+            screen.hold_key(window, "F1")
             second = screen.window(10, not_id=window)
             if watch(screen, 3, loading) is None:
                 fail("no loading picture after F1")
@@ -185,7 +153,7 @@ def main():
                 fail("the scenes did not start again after F1")
             if show.poll() is not None:
                 fail("the show ended after F1")
-            screen.hold(second, "Escape")
+            screen.hold_key(second, "Escape")
             wait_exit(show, 5, "after Escape in the second window")
         else:
             fail("unknown case " + case)

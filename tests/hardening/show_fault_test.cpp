@@ -17,25 +17,19 @@
 #include "platform/headless/pull_audio.h"
 #include "show/content_set.h"
 #include "tests/audio/xm_writer.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
 class ShowFault : public ::testing::Test {
 protected:
-    std::string previousFolder;
-    std::string folder;
+    ScratchFolder scratch;
     unsigned framesDrawn = 0;
     int highestPosition = -1;
     bool songLoaded = false;
 
     void SetUp() override {
-        char buffer[4096];
-        ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-        previousFolder = buffer;
-        char pattern[] = "/tmp/tav-fault-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        ASSERT_EQ(chdir(folder.c_str()), 0);
+        scratch.enter("tav-fault");
         headlessReset();
         headlessUseVirtualClock(true);
         headlessSetTickReadHook([] { headlessAdvanceClock(7); });
@@ -45,7 +39,7 @@ protected:
     void TearDown() override {
         headlessReset();
         dinputSeamReset();
-        if (chdir(previousFolder.c_str()) == 0) std::system(("rm -rf '" + folder + "'").c_str());
+        scratch.leave();
     }
 
     static void shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }

@@ -4,25 +4,6 @@
 #include <cstdlib>
 #include <unistd.h>
 
-void ScratchFolder::enter() {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    previous = cwd;
-    char pattern[] = "/tmp/tav-media-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    ASSERT_EQ(chdir(folder.c_str()), 0);
-}
-
-void ScratchFolder::leave() {
-    if (!previous.empty()) {
-        EXPECT_EQ(chdir(previous.c_str()), 0);
-    }
-    if (!folder.empty()) {
-        run("rm -rf '" + folder + "'");
-    }
-}
-
 void writeFile(const std::string& path, const Bytes& bytes) {
     std::string dir = path.substr(0, path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/'));
     if (!dir.empty()) {

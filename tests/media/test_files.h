@@ -7,20 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_folder.h"
+
 typedef std::vector<unsigned char> Bytes;
 
-class ScratchFolder {
-public:
-    void enter();
-    void leave();
-
-    std::string folder;
-    std::string previous;
-};
 
 class ScratchFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override { scratch.enter(); }
+    void SetUp() override { scratch.enter("tav-media"); }
     void TearDown() override { scratch.leave(); }
 
     ScratchFolder scratch;

@@ -12,13 +12,7 @@ bool run(const std::string& command)
 
 void ContentTest::SetUp()
 {
-    char buffer[4096];
-    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-    previousFolder = buffer;
-    char pattern[] = "/tmp/tav-show-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    ASSERT_EQ(chdir(folder.c_str()), 0);
+    scratch.enter("tav-show");
     ShowGLTest::SetUp();
     headlessSetTickReadHook([] { headlessAdvanceClock(7); });
 }
@@ -26,8 +20,7 @@ void ContentTest::SetUp()
 void ContentTest::TearDown()
 {
     ShowGLTest::TearDown();
-    if (chdir(previousFolder.c_str()) == 0)
-        run("rm -rf '" + folder + "'");
+    scratch.leave();
 }
 
 void ContentTest::putArchive(const std::string& withoutMembers)

@@ -4,13 +4,13 @@
 #pragma once
 
 #include "show_gl.h"
+#include "tests/support/scratch_folder.h"
 
 #include <string>
 
 class ContentTest : public ShowGLTest {
 protected:
-    std::string previousFolder;
-    std::string folder;
+    ScratchFolder scratch;
 
     void SetUp() override;
     void TearDown() override;

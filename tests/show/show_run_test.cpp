@@ -13,23 +13,17 @@
 #include "platform/headless/headless.h"
 #include "show/content_set.h"
 #include "show/show_steps.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
 class ShowRunTest : public ::testing::Test {
 protected:
-    std::string previousFolder;
-    std::string folder;
+    ScratchFolder scratch;
 
     void SetUp() override
     {
-        char buffer[4096];
-        ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-        previousFolder = buffer;
-        char pattern[] = "/tmp/tav-show-run-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        ASSERT_EQ(chdir(folder.c_str()), 0);
+        scratch.enter("tav-show-run");
         headlessReset();
         headlessUseVirtualClock(true);
         headlessSetTickReadHook([] { headlessAdvanceClock(7); });
@@ -38,8 +32,7 @@ protected:
     void TearDown() override
     {
         headlessReset();
-        if (chdir(previousFolder.c_str()) == 0)
-            std::system(("rm -rf '" + folder + "'").c_str());
+        scratch.leave();
     }
     static bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
 };

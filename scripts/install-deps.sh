@@ -8,7 +8,7 @@ packages=(
   build-essential
   cmake
   pkg-config
-  file
+  file                # cpack tells programs from data with it
   libsdl2-dev
   libgl-dev
   libglu1-mesa-dev

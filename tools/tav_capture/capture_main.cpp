@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     reporter.finish(session.currentProgress(), outputName);
     if (result != 0) return fail("the show ended with code " + std::to_string(result));
     if (!session.musicStarted() && !session.reachedLimit())
-        return fail("the show did not start: Data/sfx/trancen.xm was not found in the current folder or in "
-                    "vel.kod, or could not be played");
+        return fail("the show did not start: Data/sfx/trancen.xm was not found in the current folder, in its "
+                    "vel.kod or in the installed content, or could not be played");
     return 0;
 }

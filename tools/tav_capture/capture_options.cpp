@@ -36,7 +36,8 @@ const char* captureUsageText()
 {
     return "Usage: tav-capture [--out PATH] [--fps N] [--png DIR] [--seconds S]\n"
            "Renders the show offline, frame by frame on a virtual clock, and writes what a viewer would see and\n"
-           "hear. Data files are found as tav finds them: the current folder first, then vel.kod.\n"
+           "hear. Data files are found as tav finds them: the current folder first, then vel.kod, then the\n"
+           "installed content.\n"
            "\n"
            "  --out PATH     MP4 file to write, H.264 video and AAC audio (default tav.mp4)\n"
            "  --fps N        frames per second, 1 to 1000 (default 60)\n"

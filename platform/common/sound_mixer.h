@@ -104,6 +104,7 @@ struct SoundState {
     uint64_t callbackStart = 0;
     int callbackFrames = 0;
     uint64_t callbackCounter = 0;
+    uint64_t openedAt = 0;  // frames mixed when the device was opened
     // Frames the device holds beyond the buffer being played out (its own buffer and the driver's latency);
     // 0 for the silent output. `countDeviceDelay` off is a measuring seam: the position ignores the delay.
     int deviceDelayFrames = 0;

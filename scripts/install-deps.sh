@@ -9,7 +9,6 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev valgrind
   xvfb xfonts-base xdotool x11-apps x11-utils python3-xlib zip imagemagick openmpt123 xmp
-  pulseaudio pulseaudio-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -21,6 +21,9 @@ test_packages=(
   imagemagick
   openmpt123
   xmp
+  # the sound server the device delay is measured through
+  pulseaudio
+  pulseaudio-utils
   # the Debian package's checks
   lintian
   desktop-file-utils

@@ -12,7 +12,7 @@ struct BenchOptions {
     int warmup = 60;           // untimed frames before them
     int loads = 7;             // repetitions of each load measurement
     double mixSeconds = 60;    // seconds of music mixed by each mixer
-    double captureSeconds = 12;// show seconds (load pause included) per capture format
+    double captureSeconds = 0; // show seconds (load pause included) per capture format; 0: the whole show
     int showFps = 10;          // virtual frame rate of the whole headless show (memory does not depend on it)
     bool fastShow = false;     // the whole show on the fast test soundtrack (for the smoke test)
     std::string json;          // where bench.json goes; empty: next to the executable

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/gl_window.h"
+#include "tools/headless_window/headless_show_window.h"
 
 struct BenchOptions {
     int rounds = 5;            // passes over the frame, load and mixing measurements, spread over the run
@@ -31,15 +31,7 @@ bool runCommand(const std::string& command);
 bool putContent(const std::string& folder, bool looseFiles);
 
 // The show's 800 x 600 window, opened through the program's own window code on the headless backend.
-class BenchWindow {
-public:
-    GLWindow window{};
-    WindowClassInfo classInfo{};
-    int keys[256]{};
-
-    bool open();
-    void close();
-};
+using BenchWindow = HeadlessShowWindow;
 
 // initShow + loadShow in the current folder with the pull sound output (nothing mixes unless asked) and a
 // virtual clock that jumps on every read, so the 4-second pause passes at once.

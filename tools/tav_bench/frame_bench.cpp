@@ -90,7 +90,7 @@ bool prepare(Prepared& prepared)
     prepared.folder = makeScratchFolder("frames");
     if (prepared.folder.empty() || !putContent(prepared.folder, false) || chdir(prepared.folder.c_str()) != 0)
         return false;
-    if (!prepared.bench.open()) return false;
+    if (!prepared.bench.openWindow()) return false;
     // Every round replays the schedule from the show's first frame, not from where the last round left it.
     showTimeline = ShowTimeline();
     resetSpinAngles();
@@ -103,7 +103,7 @@ void finish(Prepared& prepared)
 {
     musicPositionOverride = nullptr;
     if (prepared.ok) shutdownShow();
-    prepared.bench.close();
+    prepared.bench.closeWindow();
     if (!prepared.previousFolder.empty() && chdir(prepared.previousFolder.c_str()) != 0) {
     }
     removeFolder(prepared.folder);

@@ -421,6 +421,16 @@ TEST(CaptureRun, Mp4RerunIsByteIdentical)
     fs::remove_all(dir);
 }
 
+TEST(CaptureRun, RenderOnlyDrawsEveryFrameAndWritesNothing)
+{
+    fs::path dir = contentFolder("render_only");
+    CaptureRunResult run = runCapture(dir, "--render-only --fps 10 --seconds 6");
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.err.find(": 60 frames at 10 fps"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "tav.mp4"));
+    fs::remove_all(dir);
+}
+
 TEST(CaptureRun, BadOptionsMissingDataAndUnwritableOutputFail)
 {
     fs::path dir = fs::temp_directory_path() / ("tav_capture_fail_" + std::to_string(getpid()));

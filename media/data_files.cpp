@@ -1,6 +1,9 @@
 // Loose files are read with stdio; archive members through minizip's unzip interface. The archive is opened
 // anew for every request, so replacing or removing it between loads takes effect at once.
+// A file is looked for in the current folder (loose, then in the archive), then in the same way in the
+// installed data folder, so that an installed tav finds its content from whatever folder it was started in.
 #include "media/data_files.h"
+#include "platform/win32_api.h"
 
 #include <climits>
 #include <cstdio>
@@ -19,6 +22,37 @@ static const unsigned long long maxMemberSize = 256ull * 1024 * 1024;
 
 // Case-insensitive lookup: a to z fold to A to Z, every other byte must match.
 static const int caseInsensitive = 2;
+
+// The installed data folder relative to the executable's folder; the build sets it to where it installs the
+// content ("../share/tav" from bin/ on Linux). A Windows copy keeps its data beside the exe.
+#ifndef TAV_DATA_DIR_FROM_EXE
+#define TAV_DATA_DIR_FROM_EXE "."
+#endif
+
+// Room for any path the lookups build; a longer one is not looked for.
+static const size_t maxPath = 4096;
+
+// The installed data folder's paths for a file: the loose file and the archive there. False when the
+// executable's path is unknown or a path would not fit, and then there is no installed folder to look in.
+static bool installedPaths(const char* fileName, char* loosePath, char* archiveInFolder) {
+    char folder[maxPath];
+    DWORD length = GetModuleFileNameA(nullptr, folder, static_cast<DWORD>(sizeof folder));
+    if (length == 0 || length >= sizeof folder) {
+        return false;   // failed, or cut short
+    }
+    char* slash = std::strrchr(folder, '/');
+    char* backslash = std::strrchr(folder, '\\');
+    if (backslash && (!slash || backslash > slash)) {
+        slash = backslash;
+    }
+    if (!slash) {
+        return false;
+    }
+    *slash = '\0';
+    int loose = std::snprintf(loosePath, maxPath, "%s/%s/%s", folder, TAV_DATA_DIR_FROM_EXE, fileName);
+    int archive = std::snprintf(archiveInFolder, maxPath, "%s/%s/%s", folder, TAV_DATA_DIR_FROM_EXE, archivePath);
+    return loose > 0 && static_cast<size_t>(loose) < maxPath && archive > 0 && static_cast<size_t>(archive) < maxPath;
+}
 
 static int diskFileSize(const char* fileName) {
     FILE* file = std::fopen(fileName, "rb");
@@ -147,12 +181,12 @@ static bool overlapsAnotherMember(unzFile archive, unsigned long long archiveSiz
 }
 
 // Opens the archive and positions it on the member, whose entry has passed every check.
-static unzFile openMember(const char* fileName, MemberEntry* entry) {
-    unsigned long long archiveSize = fileLength(archivePath);
+static unzFile openMember(const char* path, const char* fileName, MemberEntry* entry) {
+    unsigned long long archiveSize = fileLength(path);
     if (archiveSize == 0) {
         return nullptr;
     }
-    unzFile archive = unzOpen(archivePath);
+    unzFile archive = unzOpen(path);
     if (!archive) {
         return nullptr;
     }
@@ -183,9 +217,9 @@ static bool inflateExactly(unsigned char* input, unsigned long long inputSize, u
     return exact;
 }
 
-static unsigned char* loadArchiveMember(const char* fileName, int* size) {
+static unsigned char* loadArchiveMember(const char* path, const char* fileName, int* size) {
     MemberEntry entry;
-    unzFile archive = openMember(fileName, &entry);
+    unzFile archive = openMember(path, fileName, &entry);
     if (!archive) {
         return nullptr;
     }
@@ -219,9 +253,9 @@ static unsigned char* loadArchiveMember(const char* fileName, int* size) {
     return buffer;
 }
 
-static int archiveMemberSize(const char* fileName) {
+static int archiveMemberSize(const char* path, const char* fileName) {
     MemberEntry entry;
-    unzFile archive = openMember(fileName, &entry);
+    unzFile archive = openMember(path, fileName, &entry);
     if (!archive) {
         return 0;
     }
@@ -241,13 +275,25 @@ void setArchiveName(const char* name) {
     std::snprintf(archivePath, sizeof archivePath, "%s", archiveName);
 }
 
+// One folder's answer: the loose file at loosePath, else the member of that name in the archive at archive.
+static unsigned char* loadFromFolder(const char* loosePath, const char* archive, const char* fileName, int* size) {
+    unsigned char* buffer = loadDiskFile(loosePath, size);
+    return buffer ? buffer : loadArchiveMember(archive, fileName, size);
+}
+
+static int sizeInFolder(const char* loosePath, const char* archive, const char* fileName) {
+    int length = diskFileSize(loosePath);
+    return length != 0 ? length : archiveMemberSize(archive, fileName);
+}
+
 unsigned char* loadWholeFile(const char* fileName, int* size) {
     int length = 0;
     unsigned char* buffer = nullptr;
     if (fileName) {
-        buffer = loadDiskFile(fileName, &length);
-        if (!buffer) {
-            buffer = loadArchiveMember(fileName, &length);
+        buffer = loadFromFolder(fileName, archivePath, fileName, &length);
+        char loosePath[maxPath], archiveInFolder[maxPath];
+        if (!buffer && installedPaths(fileName, loosePath, archiveInFolder)) {
+            buffer = loadFromFolder(loosePath, archiveInFolder, fileName, &length);
         }
     }
     if (size) {
@@ -260,8 +306,12 @@ int dataFileSize(const char* fileName) {
     if (!fileName) {
         return 0;
     }
-    int length = diskFileSize(fileName);
-    return length != 0 ? length : archiveMemberSize(fileName);
+    int length = sizeInFolder(fileName, archivePath, fileName);
+    char loosePath[maxPath], archiveInFolder[maxPath];
+    if (length == 0 && installedPaths(fileName, loosePath, archiveInFolder)) {
+        length = sizeInFolder(loosePath, archiveInFolder, fileName);
+    }
+    return length;
 }
 
 MemoryReader::MemoryReader() : data(nullptr), size(0), position(0) {}

@@ -1,11 +1,12 @@
-// Whole-file access for every data file: a loose file on disk first, then a member of the zip data archive.
-// Buffers come from malloc and belong to whoever takes them.
+// Whole-file access for every data file: a loose file on disk first, then a member of the zip data archive,
+// both relative to the current folder; when neither has it, the same two in the installed data folder beside
+// the executable. Buffers come from malloc and belong to whoever takes them.
 #pragma once
 
 // Archive used for lookups; a name of 1 to 126 characters replaces it, anything else is ignored.
 void setArchiveName(const char* name);
 
-// The whole file in a new malloc'd buffer, or null when it is found neither on disk nor in the archive.
+// The whole file in a new malloc'd buffer, or null when it is found in neither folder.
 // When size is given it receives the buffer's length (0 on failure), so callers never need a second lookup.
 unsigned char* loadWholeFile(const char* fileName, int* size = nullptr);
 

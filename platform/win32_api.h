@@ -396,6 +396,7 @@ int WINAPI ReleaseDC(HWND hwnd, HDC hdc);
 // kernel32.
 DWORD WINAPI GetTickCount();
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 
 // gdi32 and WGL: pixel format, rendering context, buffer swap.
 int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* descriptor);

@@ -1,15 +1,43 @@
 #!/usr/bin/env bash
-# Installs the Debian packages tav needs to build, run and test; does nothing when all are present.
+# Installs the Debian packages that building and running tav need, plus any packages named as arguments
+# (scripts/test.sh names what the tests need); does nothing when all are present.
+# --list prints the packages it would see to, one a line, and installs nothing.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config
-  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  zlib1g-dev libminizip-dev libopenmpt-dev libsndfile1-dev libpng-dev
-  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
-  libgtest-dev libbenchmark-dev
-  clang-14 libclang-rt-14-dev valgrind
-  xvfb xfonts-base xdotool x11-apps x11-utils python3-xlib zip imagemagick openmpt123 xmp
+  # building
+  build-essential
+  cmake
+  pkg-config
+  file                # cpack tells programs from data with it
+  libsdl2-dev
+  libgl-dev
+  libglu1-mesa-dev
+  libegl-dev
+  zlib1g-dev
+  libminizip-dev
+  libopenmpt-dev
+  libsndfile1-dev
+  libpng-dev
+  libavcodec-dev
+  libavformat-dev
+  libswscale-dev
+  libswresample-dev
+  # running: Mesa's drivers (tav-capture renders with them where there is no GPU) and the X core fonts of
+  # SDL's message boxes
+  libegl-mesa0
+  libgl1-mesa-dri
+  xfonts-base
 )
+list=0
+if [ "${1:-}" = "--list" ]; then
+  list=1
+  shift
+fi
+packages+=("$@")
+if [ "$list" -eq 1 ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -19,5 +47,6 @@ echo "installing: ${missing[*]}" >&2
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Another apt or dpkg may be running; wait for it rather than fail.
+$sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+$sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

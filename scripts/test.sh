@@ -2,7 +2,34 @@
 # Installs what is missing, builds, and runs every test. The end-to-end tests start their own Xvfb servers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+# What only the tests need, on top of what building and running need (scripts/install-deps.sh).
+test_packages=(
+  # unit tests and the sanitizer and valgrind runs
+  libgtest-dev
+  libbenchmark-dev
+  clang-14
+  libclang-rt-14-dev
+  valgrind
+  # end-to-end tests under Xvfb
+  xvfb
+  xdotool
+  x11-apps
+  x11-utils
+  python3-xlib
+  # test files and second opinions on them
+  zip
+  imagemagick
+  openmpt123
+  xmp
+  # the sound server the device delay is measured through
+  pulseaudio
+  pulseaudio-utils
+  # the Debian package's checks
+  lintian
+  desktop-file-utils
+  man-db
+)
+./scripts/install-deps.sh "${test_packages[@]}"
 ./scripts/build.sh
 cd build
 ctest --output-on-failure -j2 --timeout 600

@@ -25,6 +25,11 @@ extern float fountainColor[3];
 // Opacity for a given remaining life: rises from 0 to 1 while life falls from 2 to 1, then falls back to 0.
 float particleOpacity(float life);
 
+// true (the default): the update records each square and the squares are drawn grouped by the texture each one
+// really gets, at most one bind per texture. false: one strip per particle in index order, binding as it goes,
+// the reference the grouped drawing is checked against. Both update the particles identically.
+extern bool fountainDrawsByTexture;
+
 bool initFountain(Sprite* texture);
 bool updateAndDrawFountain(Sprite* texture);
 

@@ -66,13 +66,33 @@ void stopStream(SoundState& state, StreamSource& stream) {
 }
 
 // The mark of the step audible now, or the source's present state when nothing of it has been mixed.
-PositionMark songMark(SoundState& state, SongSource& song) {
+PositionMark songMark(SongSource& song, uint64_t audible) {
     PositionMark mark;
-    if (!song.marks.lookup(audibleFrameLocked(state), mark)) {
+    if (!song.marks.lookup(audible, mark)) {
         mark = PositionMark{0, openmpt_module_get_current_order(song.module),
                             openmpt_module_get_current_row(song.module)};
     }
     return mark;
+}
+
+// The moment that answers `answered` (order or row). A field already answered from the snapshot starts a new
+// one: the caller has begun its next set of calls. A snapshot the audible moment has moved on from is brought
+// up to date but keeps the fields it answered, so a set interrupted for that long still ends with it and the
+// caller's next set starts afresh instead of pairing one set's row with the next set's order ever after.
+const PositionMark& songMoment(SoundState& state, SongSource& song, bool MomentSnapshot::*answered) {
+    MomentSnapshot& moment = song.moment;
+    uint64_t audible = audibleFrameLocked(state);
+    uint64_t moved = audible > moment.audible ? audible - moment.audible : moment.audible - audible;
+    if (!moment.taken || moment.*answered) {
+        moment = MomentSnapshot();
+    }
+    if (!moment.taken || moved > snapshotHoldFramesLocked(state)) {
+        moment.taken = true;
+        moment.audible = audible;
+        moment.mark = songMark(song, audible);
+    }
+    moment.*answered = true;
+    return moment.mark;
 }
 
 // Setup calls are refused while the output runs.
@@ -187,6 +207,7 @@ int FMUSIC_PlaySong(FMUSIC_MODULE* handle) {
     if (!song || !ensureOpen(state)) return 0;
     if (!song->playing) {
         song->playing = true;
+        song->moment = MomentSnapshot();
         song->marks.push(state.mixed, openmpt_module_get_current_order(song->module),
                          openmpt_module_get_current_row(song->module));
     }
@@ -224,14 +245,14 @@ int FMUSIC_GetOrder(FMUSIC_MODULE* handle) {
     SoundState& state = soundState();
     Guard guard(state.lock);
     SongSource* song = findSong(state, handle);
-    return song ? songMark(state, *song).a : 0;
+    return song ? songMoment(state, *song, &MomentSnapshot::orderAnswered).a : 0;
 }
 
 int FMUSIC_GetRow(FMUSIC_MODULE* handle) {
     SoundState& state = soundState();
     Guard guard(state.lock);
     SongSource* song = findSong(state, handle);
-    return song ? songMark(state, *song).b : 0;
+    return song ? songMoment(state, *song, &MomentSnapshot::rowAnswered).b : 0;
 }
 
 int FMUSIC_GetPatternLength(FMUSIC_MODULE* handle, int order) {

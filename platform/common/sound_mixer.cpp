@@ -45,6 +45,12 @@ bool MarkHistory::lookup(uint64_t audible, PositionMark& mark) const {
     return true;
 }
 
+// A real-time output's moment moves on continuously, so a caller's few calls in a row are taken as one moment
+// unless they lie further apart than a quarter of a second; the pull output's moment moves only when mixed.
+uint64_t snapshotHoldFramesLocked(SoundState& state) {
+    return state.output == OUTPUT_DEVICE ? static_cast<uint64_t>(state.rate / 4) : 0;
+}
+
 namespace {
 
 // Longest step that stays within one tick of the song: XM and MOD ticks last 2.5 / tempo seconds.

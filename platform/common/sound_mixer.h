@@ -33,12 +33,24 @@ private:
     int count = 0;
 };
 
+// One audible moment of a song, so that a caller's order, row and pattern length calls describe the same
+// moment even when the clock crosses a row boundary between them. Each field is answered from it once; asking
+// for a field again starts a new one (see songMoment in sound_library.cpp).
+struct MomentSnapshot {
+    bool taken = false;
+    uint64_t audible = 0;  // the audible frame it was taken at
+    PositionMark mark;
+    bool orderAnswered = false;
+    bool rowAnswered = false;
+};
+
 struct SongSource {
     openmpt_module* module = nullptr;
     std::vector<int> patternRows;  // rows of the pattern at each order, 0 for a missing pattern
     int volume = 256;
     bool playing = false;
     MarkHistory marks;
+    MomentSnapshot moment;
 };
 
 struct StreamSource {
@@ -92,6 +104,11 @@ struct SoundState {
     uint64_t callbackStart = 0;
     int callbackFrames = 0;
     uint64_t callbackCounter = 0;
+    uint64_t openedAt = 0;  // frames mixed when the device was opened
+    // Frames the device holds beyond the buffer being played out (its own buffer and the driver's latency);
+    // 0 for the silent output. `countDeviceDelay` off is a measuring seam: the position ignores the delay.
+    int deviceDelayFrames = 0;
+    bool countDeviceDelay = true;
 
     std::vector<std::unique_ptr<SongSource>> songs;
     std::vector<std::unique_ptr<StreamSource>> streams;
@@ -105,6 +122,9 @@ SoundState& soundState();
 void mixLocked(SoundState& state, int16_t* samples, int frames);
 // With the lock held: frames mixed minus frames still buffered in the output.
 uint64_t audibleFrameLocked(SoundState& state);
+// With the lock held: how far the audible moment may move before a snapshot no longer describes it (0 for the
+// pull output, whose moment moves only when the host mixes).
+uint64_t snapshotHoldFramesLocked(SoundState& state);
 
 // The audio device output (sound_device_output.cpp). Opening runs with the lock held (the device starts
 // paused); closing must run without it, since the device's thread may be waiting for the lock.

@@ -35,9 +35,6 @@ static WindowClass* findClass(LPCSTR name, HINSTANCE instance)
     return nullptr;
 }
 
-// The module handle of the executable: any stable non-null value serves.
-static char moduleMarker;
-
 bool win32IsWindow(HWND hwnd)
 {
     return hwnd && std::find(windowState().windows.begin(), windowState().windows.end(), hwnd) != windowState().windows.end();
@@ -56,11 +53,6 @@ bool win32IsDC(HDC hdc)
 HWND win32LatestWindow()
 {
     return windowState().windows.empty() ? nullptr : windowState().windows.back();
-}
-
-HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
-{
-    return moduleName ? nullptr : reinterpret_cast<HMODULE>(&moduleMarker);
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR cursorName)

@@ -9,12 +9,47 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <cerrno>
+#include <cstdio>
+
 struct HGLRC__ {
     EGLContext context = EGL_NO_CONTEXT;
 };
 
 static EGLDisplay display = EGL_NO_DISPLAY;
 static EGLConfig config = nullptr;
+
+static const char* eglErrorName(EGLint error)
+{
+    switch (error) {
+    case EGL_SUCCESS: return "no EGL error";
+    case EGL_NOT_INITIALIZED: return "EGL_NOT_INITIALIZED";
+    case EGL_BAD_ACCESS: return "EGL_BAD_ACCESS";
+    case EGL_BAD_ALLOC: return "EGL_BAD_ALLOC";
+    case EGL_BAD_ATTRIBUTE: return "EGL_BAD_ATTRIBUTE";
+    case EGL_BAD_CONFIG: return "EGL_BAD_CONFIG";
+    case EGL_BAD_CONTEXT: return "EGL_BAD_CONTEXT";
+    case EGL_BAD_CURRENT_SURFACE: return "EGL_BAD_CURRENT_SURFACE";
+    case EGL_BAD_DISPLAY: return "EGL_BAD_DISPLAY";
+    case EGL_BAD_MATCH: return "EGL_BAD_MATCH";
+    case EGL_BAD_NATIVE_PIXMAP: return "EGL_BAD_NATIVE_PIXMAP";
+    case EGL_BAD_NATIVE_WINDOW: return "EGL_BAD_NATIVE_WINDOW";
+    case EGL_BAD_PARAMETER: return "EGL_BAD_PARAMETER";
+    case EGL_BAD_SURFACE: return "EGL_BAD_SURFACE";
+    case EGL_CONTEXT_LOST: return "EGL_CONTEXT_LOST";
+    default: return "unknown EGL error";
+    }
+}
+
+// Keeps why an EGL call failed, with EGL's error and the display asked for, for the line after the next box.
+static void eglFailed(const char* what)
+{
+    EGLint error = eglGetError();
+    char line[256];
+    std::snprintf(line, sizeof line, "%s: %s: %s (0x%04X); display tried: EGL on Mesa's surfaceless platform",
+                  program_invocation_short_name, what, eglErrorName(error), static_cast<unsigned>(error));
+    headless.failure = line;
+}
 
 static bool openDisplay()
 {
@@ -23,9 +58,15 @@ static bool openDisplay()
     }
     display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY) {
+        eglFailed("EGL gave no display");
         return false;
     }
-    if (!eglInitialize(display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API)) {
+    if (!eglInitialize(display, nullptr, nullptr)) {
+        eglFailed("EGL could not initialise the display");
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        eglFailed("EGL offers no desktop OpenGL");
         return false;
     }
     const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
@@ -33,6 +74,7 @@ static bool openDisplay()
                                  EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(display, attributes, &config, 1, &count) || count < 1) {
+        eglFailed("EGL has no RGBA 8888 pbuffer configuration with a 16-bit depth buffer for OpenGL");
         config = nullptr;
         return false;
     }
@@ -71,6 +113,7 @@ BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR*)
                                  hwnd->height > 0 ? hwnd->height : 1, EGL_NONE};
     EGLSurface surface = eglCreatePbufferSurface(display, config, attributes);
     if (surface == EGL_NO_SURFACE) {
+        eglFailed("EGL could not create the pbuffer");
         return FALSE;
     }
     hdc->native = surface;
@@ -85,6 +128,7 @@ HGLRC WINAPI wglCreateContext(HDC hdc)
     }
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
     if (context == EGL_NO_CONTEXT) {
+        eglFailed("EGL could not create the OpenGL context");
         return nullptr;
     }
     HGLRC hglrc = new HGLRC__;
@@ -104,7 +148,11 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc)
         return FALSE;
     }
     EGLSurface surface = static_cast<EGLSurface>(hdc->native);
-    return eglMakeCurrent(display, surface, surface, hglrc->context) ? TRUE : FALSE;
+    if (!eglMakeCurrent(display, surface, surface, hglrc->context)) {
+        eglFailed("EGL could not make the OpenGL context current");
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL WINAPI wglDeleteContext(HGLRC hglrc)

@@ -3,6 +3,8 @@
 
 #include "platform/headless/headless.h"
 
+#include <string>
+
 struct HeadlessState {
     // clock
     bool virtualClock = false;
@@ -12,6 +14,7 @@ struct HeadlessState {
     // message boxes
     std::vector<HeadlessMessageBox> boxes;
     bool echoBoxes = false;
+    std::string failure;            // why the last EGL call failed; echoed after the next box
     // display
     int displayWidth = 800;
     int displayHeight = 600;

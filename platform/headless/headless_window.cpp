@@ -126,7 +126,12 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     headless.boxes.push_back(box);
     if (headless.echoBoxes) {
         std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+        // The box says what failed in the program's words; whoever reads this also needs to know why.
+        if (!headless.failure.empty()) {
+            std::fprintf(stderr, "%s\n", headless.failure.c_str());
+        }
     }
+    headless.failure.clear();
     return IDOK;
 }
 

@@ -35,3 +35,15 @@ void failSoundInit(int errorCode, int count) {
     state.failInitCode = errorCode;
     state.failInitCount = errorCode == 0 ? 0 : count;
 }
+
+void countDeviceDelay(bool count) {
+    SoundState& state = soundState();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.countDeviceDelay = count;
+}
+
+int deviceDelayFrames() {
+    SoundState& state = soundState();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return state.output == OUTPUT_DEVICE ? state.deviceDelayFrames : 0;
+}

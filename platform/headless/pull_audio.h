@@ -17,3 +17,11 @@ bool mixPullAudio(int16_t* samples, int frames);
 // Test seam: the next FSOUND_Init calls fail with `errorCode` (0 turns the seam off), `count` times
 // (-1: until turned off).
 void failSoundInit(int errorCode, int count = 1);
+
+// Measuring seam: false makes the audio device output report the position as if the device played each buffer
+// the moment it was mixed (the device's delay ignored), for comparing against what a recording hears.
+void countDeviceDelay(bool count);
+
+// The delay of the open audio device output in frames (what it holds beyond the buffer being played), 0 when
+// none is open or it has none (the silent output).
+int deviceDelayFrames();

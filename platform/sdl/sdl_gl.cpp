@@ -36,6 +36,7 @@ HGLRC WINAPI wglCreateContext(HDC hdc)
     SDL_GLContext previous = SDL_GL_GetCurrentContext();
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
+        sdlFailed("SDL could not create the OpenGL context");
         return nullptr;
     }
     // SDL makes a new context current; wglCreateContext does not.
@@ -58,7 +59,11 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc)
     if (!win32IsDC(hdc)) {
         return FALSE;
     }
-    return SDL_GL_MakeCurrent(sdlWindowOf(hdc->window), hglrc->context) == 0 ? TRUE : FALSE;
+    if (SDL_GL_MakeCurrent(sdlWindowOf(hdc->window), hglrc->context) != 0) {
+        sdlFailed("SDL could not make the OpenGL context current");
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL WINAPI wglDeleteContext(HGLRC hglrc)

@@ -5,7 +5,9 @@
 #include "platform/sdl/sdl_backend.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 struct SdlState {
     bool videoTried = false;
@@ -13,24 +15,80 @@ struct SdlState {
     bool fullscreenMode = false;    // ChangeDisplaySettingsA switched; WS_POPUP windows go full screen
     SDL_DisplayMode mode = {};
     int cursorCount = 0;
+    std::string failure;            // why the last window, mode or context call failed; told after the next box
+    std::string videoFailure;       // why video did not start, kept for every later call that needs it
 };
 
 static SdlState sdl;
 
+// The display SDL was asked to use, as a person would name it.
+static std::string displayTried()
+{
+    std::string name;
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY")) {
+        name = std::string("WAYLAND_DISPLAY=") + wayland;
+    }
+    const char* x11 = std::getenv("DISPLAY");
+    if (!name.empty()) {
+        name += ", ";
+    }
+    name += std::string("DISPLAY=") + (x11 ? x11 : "(unset)");
+    const char* driver = sdl.videoReady ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (driver) {
+        name += std::string(" (") + driver + ")";
+    }
+    return name;
+}
+
+void sdlFailed(const std::string& what)
+{
+    const char* error = SDL_GetError();
+    sdl.failure = what;
+    if (error && *error) {
+        sdl.failure += std::string(": ") + error;
+    }
+    SDL_ClearError();
+}
+
+// SDL's own words for why each real display driver did not start.
+static std::string realDriverErrors()
+{
+    std::string errors;
+    for (const char* name : {"x11", "wayland"}) {
+        SDL_ClearError();
+        if (SDL_VideoInit(name) == 0) {
+            SDL_VideoQuit();
+            continue;
+        }
+        errors += std::string(errors.empty() ? "" : "; ") + SDL_GetError();
+    }
+    SDL_ClearError();
+    return errors;
+}
+
 bool sdlVideoReady()
 {
     if (sdl.videoTried) {
+        if (!sdl.videoReady) {
+            sdl.failure = sdl.videoFailure;
+        }
         return sdl.videoReady;
     }
     sdl.videoTried = true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        sdlFailed("SDL could not open the display");
+        sdl.videoFailure = sdl.failure;
         return false;
     }
     // SDL's offscreen and dummy drivers would "open" invisible windows: only a real display counts.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0 &&
                     std::strcmp(driver, "kmsdrm") != 0)) {
+        std::string fallback = driver ? driver : "no";
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        sdl.failure = "SDL could not open the display (only its " + fallback + " video driver started): " +
+                      realDriverErrors();
+        sdl.videoFailure = sdl.failure;
         return false;
     }
     sdl.videoReady = true;
@@ -227,6 +285,7 @@ bool nativeCreateWindow(HWND hwnd)
     }
     SDL_Window* window = SDL_CreateWindow(hwnd->title.c_str(), hwnd->x, hwnd->y, hwnd->width, hwnd->height, flags);
     if (!window) {
+        sdlFailed("SDL could not create the OpenGL window");
         return false;
     }
     if (fullscreen) {
@@ -319,10 +378,12 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD)
         return DISP_CHANGE_FAILED;
     }
     if (!(mode->dmFields & DM_PELSWIDTH) || !(mode->dmFields & DM_PELSHEIGHT)) {
+        sdl.failure = "the mode switch named no size";
         return DISP_CHANGE_BADMODE;
     }
     // Only a mode the display really offers, of exactly that size.
     int count = SDL_GetNumDisplayModes(0);
+    std::string offers;
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode offered;
         if (SDL_GetDisplayMode(0, i, &offered) == 0 && offered.w == static_cast<int>(mode->dmPelsWidth) &&
@@ -331,6 +392,16 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD)
             sdl.fullscreenMode = true;
             return DISP_CHANGE_SUCCESSFUL;
         }
+        if (i < 8 && SDL_GetDisplayMode(0, i, &offered) == 0) {
+            offers += (offers.empty() ? "" : ", ") + std::to_string(offered.w) + " x " + std::to_string(offered.h);
+        }
+    }
+    if (count < 0) {
+        sdlFailed("SDL could not list the display's modes");
+    } else {
+        sdl.failure = "the display has no " + std::to_string(mode->dmPelsWidth) + " x " +
+                      std::to_string(mode->dmPelsHeight) + " mode (it offers " +
+                      (offers.empty() ? std::string("none") : offers) + (count > 8 ? ", ..." : "") + ")";
     }
     return DISP_CHANGE_BADMODE;
 }
@@ -357,6 +428,11 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     SDL_Window* parent = win32IsWindow(owner) ? sdlWindowOf(owner) : nullptr;
     if (!sdlVideoReady() || SDL_ShowSimpleMessageBox(flags, title, message, parent) != 0) {
         std::fprintf(stderr, "%s: %s\n", title, message);
+    }
+    // The box says what failed in the program's words; a person on this system also needs to know why.
+    if (!sdl.failure.empty()) {
+        std::fprintf(stderr, "tav: %s; display tried: %s\n", sdl.failure.c_str(), displayTried().c_str());
+        sdl.failure.clear();
     }
     return IDOK;
 }

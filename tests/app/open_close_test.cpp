@@ -1,31 +1,16 @@
 // Opening and closing the window in both modes, and every way the open can fail, on the headless backend.
 #include "app/gl_window.h"
 #include "platform/headless/headless.h"
+#include "tools/headless_window/headless_show_window.h"
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-class OpenCloseTest : public ::testing::Test {
+class OpenCloseTest : public ::testing::Test, protected HeadlessShowWindow {
 protected:
-    void SetUp() override
-    {
-        headlessReset();
-        classInfo.instance = GetModuleHandleA(nullptr);
-        classInfo.className = "OpenGL";
-        window.keyState = keys;
-        window.classInfo = &classInfo;
-        window.title = "T.A.V.";
-        window.width = 800;
-        window.height = 600;
-        window.colorBits = 32;
-        ASSERT_TRUE(registerGLWindowClass(&classInfo));
-    }
-    void TearDown() override
-    {
-        closeGLWindow(&window);
-        UnregisterClassA("OpenGL", classInfo.instance);
-    }
+    void SetUp() override { ASSERT_TRUE(prepareWindow()); }
+    void TearDown() override { closeWindow(); }
     void expectAllReleased()
     {
         EXPECT_EQ(window.hwnd, nullptr);
@@ -33,10 +18,6 @@ protected:
         EXPECT_EQ(window.hglrc, nullptr);
         EXPECT_EQ(headlessWindowCount(), 0);
     }
-
-    WindowClassInfo classInfo{};
-    GLWindow window{};
-    int keys[256]{};
 };
 
 TEST_F(OpenCloseTest, FullScreenSwitchesTheDisplayHidesTheCursorAndCloseRestoresBoth)

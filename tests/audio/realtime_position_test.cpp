@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "audio/music_track.h"
@@ -36,5 +37,40 @@ TEST(RealTimeOutput, PositionFollowsTheClock) {
     double expectedRows = seconds * 44100 / rowFrames;
     EXPECT_NEAR(endPosition - startPosition, expectedRows, expectedRows * 0.05)
         << "from " << startPosition << " to " << endPosition << " in " << seconds << " s";
+    track.release();
+}
+
+// The three calls of one position read must describe one moment: with 2-row patterns at the fastest tempo an
+// order boundary passes every 20 ms, so reading as fast as possible puts many of them between two of the calls.
+TEST(RealTimeOutput, PositionNeverStepsBackAcrossOrderBoundaries) {
+    usePullAudio(false);
+    XmModule module;
+    module.patternRows = {2};
+    module.orders = std::vector<int>(256, 0);
+    module.speed = 1;
+    module.tempo = 255;
+    module.withTone = true;
+    std::string path = writeXmFile("two-row.xm", module);
+
+    MusicTrack track;
+    ASSERT_TRUE(track.load(path.c_str(), 0));
+    ASSERT_NE(track.play(), 0);
+    // 256 orders of 2 rows last about 5 s; stop well before the song wraps round to its start.
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(3500);
+    int previous = track.getPosition();
+    int first = previous;
+    long reads = 0, backwards = 0;
+    std::string firstBackward;
+    while (std::chrono::steady_clock::now() < end) {
+        int position = track.getPosition();
+        if (position < previous) {
+            if (backwards++ == 0) firstBackward = std::to_string(previous) + " -> " + std::to_string(position);
+        }
+        previous = position;
+        reads++;
+    }
+    EXPECT_EQ(backwards, 0) << "first step back: " << firstBackward << " (" << reads << " reads)";
+    EXPECT_GT(reads, 1000);
+    EXPECT_GT(previous - first, 200) << "the song did not advance";
     track.release();
 }

@@ -68,4 +68,29 @@ TEST(SoundLibrary, PositionLooksUpTheAudibleStep) {
     EXPECT_EQ(mark.b, 900);
 }
 
+// The pull output has no clock of its own: a snapshot of the moment lasts only until the host mixes again.
+TEST(SoundLibrary, PullOutputAnswersTheMomentAfterEachMix) {
+    usePullAudio(true);
+    ASSERT_NE(FSOUND_Init(44100, 4, 0), 0);
+    XmModule spec;
+    spec.patternRows = {2};
+    spec.orders = {0, 0, 0, 0};
+    spec.speed = 1;  // one tick of 882 frames per row
+    std::vector<uint8_t> module = writeXm(spec);
+    FMUSIC_MODULE* song = FMUSIC_LoadSongMemory(module.data(), static_cast<int>(module.size()));
+    ASSERT_NE(song, nullptr);
+    ASSERT_EQ(FMUSIC_PlaySong(song), 1);
+    pull(3 * 882 + 10);
+    EXPECT_EQ(FMUSIC_GetOrder(song), 1);
+    EXPECT_EQ(FMUSIC_GetRow(song), 1);
+    EXPECT_EQ(FMUSIC_GetRow(song), 1);  // asked again with nothing mixed: the same moment
+    EXPECT_EQ(FMUSIC_GetOrder(song), 1);
+    pull(882);
+    EXPECT_EQ(FMUSIC_GetRow(song), 0);  // mixed across the order boundary between the two calls
+    EXPECT_EQ(FMUSIC_GetOrder(song), 2);
+    EXPECT_EQ(FMUSIC_GetPatternLength(song, 2), 2);
+    EXPECT_EQ(FMUSIC_FreeSong(song), 1);
+    FSOUND_Close();
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // Writes small XM modules for the audio tests: chosen pattern lengths and order list, speed and tempo, and
-// optionally one looping square-wave instrument struck on the first row of every pattern.
+// optionally one instrument: a looping square wave struck on the first row of every pattern, or a short click
+// struck on every row.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@ struct XmModule {
     int speed = 6;                 // ticks per row
     int tempo = 125;               // BPM: a tick lasts 2.5 / tempo seconds
     bool withTone = false;         // one instrument with a looping square wave, note on row 0, channel 0
+    bool clickEveryRow = false;    // one instrument with a 64-sample click, struck on every row of channel 0
 };
 
 inline std::vector<uint8_t> writeXm(const XmModule& module) {
@@ -23,6 +25,7 @@ inline std::vector<uint8_t> writeXm(const XmModule& module) {
         for (size_t i = 0; i < width; ++i) u8(i < s.size() ? s[i] : 0);
     };
     const int channels = 2;
+    const bool instrument = module.withTone || module.clickEveryRow;
     text("Extended Module: ", 17);
     text("test module", 20);
     u8(0x1A);
@@ -33,7 +36,7 @@ inline std::vector<uint8_t> writeXm(const XmModule& module) {
     u16(0);  // restart position
     u16(channels);
     u16(static_cast<int>(module.patternRows.size()));
-    u16(module.withTone ? 1 : 0);
+    u16(instrument ? 1 : 0);
     u16(1);  // linear frequency table
     u16(module.speed);
     u16(module.tempo);
@@ -43,7 +46,8 @@ inline std::vector<uint8_t> writeXm(const XmModule& module) {
         std::vector<uint8_t> data;
         for (int row = 0; row < rows; ++row) {
             for (int channel = 0; channel < channels; ++channel) {
-                if (module.withTone && row == 0 && channel == 0) {
+                bool struck = module.clickEveryRow || (module.withTone && row == 0);
+                if (instrument && struck && channel == 0) {
                     data.push_back(0x83);  // note and instrument follow
                     data.push_back(49);    // C-4
                     data.push_back(1);
@@ -59,7 +63,7 @@ inline std::vector<uint8_t> writeXm(const XmModule& module) {
         out.insert(out.end(), data.begin(), data.end());
     }
 
-    if (module.withTone) {
+    if (instrument) {
         const int length = 64;
         u32(263);
         text("square", 22);
@@ -71,12 +75,13 @@ inline std::vector<uint8_t> writeXm(const XmModule& module) {
         for (int i = 0; i < 14; ++i) u8(0);        // point counts, sustain and loops, types, vibrato
         u16(0);                                    // fadeout
         for (int i = 0; i < 22; ++i) u8(0);        // reserved, up to the header size
+        const bool loop = !module.clickEveryRow;
         u32(length);
-        u32(0);       // loop start
-        u32(length);  // loop length
-        u8(64);       // volume
-        u8(0);        // finetune
-        u8(1);        // forward loop, 8-bit
+        u32(0);                    // loop start
+        u32(loop ? length : 0);    // loop length
+        u8(64);                    // volume
+        u8(0);                     // finetune
+        u8(loop ? 1 : 0);          // forward loop or none, 8-bit
         u8(128);      // panning
         u8(0);        // relative note
         u8(0);

@@ -31,6 +31,11 @@ TEST(CaptureOptions, DefaultsAndBothSpellingsOfEveryOption)
     EXPECT_EQ(joined.pngDir, "frames");
     EXPECT_EQ(joined.fps, 1000);
     EXPECT_DOUBLE_EQ(joined.seconds, 0.5);
+    EXPECT_FALSE(joined.renderOnly);
+
+    CaptureOptions renderOnly;
+    ASSERT_EQ(parse({"--render-only", "--seconds", "3"}, renderOnly, error), OptionsResult::Run);
+    EXPECT_TRUE(renderOnly.renderOnly);
 }
 
 TEST(CaptureOptions, HelpWinsOverOtherOptions)
@@ -49,7 +54,8 @@ TEST(CaptureOptions, BadInputIsOneLineUsageError)
         {"--fps", "0"}, {"--fps", "1001"}, {"--fps", "-5"}, {"--fps", "12x"}, {"--fps", "2.5"}, {"--fps", ""},
         {"--fps", "99999999999999999999"}, {"--seconds", "0"}, {"--seconds", "-1"}, {"--seconds", "abc"},
         {"--seconds", "nan"}, {"--seconds", "inf"}, {"--seconds", "1e400"}, {"--seconds", "3s"},
-        {"--help=yes"}, {"--out", "x.mp4", "--png", "dir"},
+        {"--help=yes"}, {"--out", "x.mp4", "--png", "dir"}, {"--render-only=1"}, {"--render-only", "--png", "d"},
+        {"--out", "x.mp4", "--render-only"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;

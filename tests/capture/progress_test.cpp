@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 TEST(CaptureProgress, EstimateFollowsThePlannedLengthWhenThereIsOne)
 {
     CaptureProgress progress;
@@ -48,4 +53,54 @@ TEST(CaptureProgress, LinesNameWhatWasDone)
     EXPECT_EQ(summary.rfind("tav-capture: wrote out/tav.mp4: 1234 frames at 30 fps, 41.13 s of show", 0), 0u)
         << summary;
     EXPECT_EQ(summary.find('\n'), std::string::npos);
+}
+
+// Everything a reporter wrote, fed the given wall-clock times in order.
+static std::string reported(bool terminal, const std::vector<double>& wallTimes)
+{
+    FILE* stream = std::tmpfile();
+    EXPECT_NE(stream, nullptr);
+    if (!stream) return "";
+    ProgressReporter reporter(terminal, stream);
+    CaptureProgress progress;
+    for (double wall : wallTimes) {
+        progress.wallSeconds = wall;
+        progress.frames = static_cast<unsigned long long>(wall * 60 + 0.5);
+        reporter.update(progress);
+    }
+    reporter.finish(progress, "tav.mp4");
+    std::rewind(stream);
+    std::string text;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+    std::fclose(stream);
+    return text;
+}
+
+TEST(CaptureProgress, WithoutATerminalAWholeLineComesEveryTenSeconds)
+{
+    std::string text = reported(false, {0.0, 0.3, 5.0, 9.9, 10.0, 15.0, 19.9, 20.1, 31.0, 35.0});
+    EXPECT_EQ(text.find('\r'), std::string::npos) << "no redrawing in a log";
+    EXPECT_EQ(text.find('\033'), std::string::npos) << "no terminal escapes in a log";
+    // Lines at 10, 20.1 and 31 s of real time, then the summary.
+    EXPECT_EQ(text.rfind("frame 600  ", 0), 0u) << text;
+    size_t second = text.find("\nframe 1206  ");
+    size_t third = text.find("\nframe 1860  ");
+    size_t summary = text.find("\ntav-capture: wrote tav.mp4: 2100 frames");
+    EXPECT_NE(second, std::string::npos) << text;
+    EXPECT_NE(third, std::string::npos) << text;
+    EXPECT_NE(summary, std::string::npos) << text;
+    EXPECT_LT(second, third);
+    EXPECT_LT(third, summary);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << text;
+}
+
+TEST(CaptureProgress, OnATerminalTheLineIsRedrawnInPlaceAndClearedAtTheEnd)
+{
+    std::string text = reported(true, {0.0, 0.1, 0.3, 0.4, 0.6});
+    // Drawn at 0, 0.3 and 0.6 s; each drawing returns to the line's start and clears what was left of it.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 4) << text;
+    EXPECT_NE(text.find("\rframe 18  "), std::string::npos) << text;
+    EXPECT_EQ(text.find("\rframe 6  "), std::string::npos) << "drawn again within a quarter second";
+    EXPECT_NE(text.find("\r\033[Ktav-capture: wrote tav.mp4: 36 frames"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "only the summary ends a line";
 }

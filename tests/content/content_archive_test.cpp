@@ -252,7 +252,8 @@ TEST(ContentGenerator, TwoRunsWriteTheSameBytes)
     std::string folder = pattern;
     std::string tool = TAV_MAKE_CONTENT;
     ASSERT_EQ(std::system((tool + " '" + folder + "/a' && " + tool + " '" + folder + "/b'").c_str()), 0);
-    for (const char* file : {"vel.kod", "content-sheet.png", "test-content/fast/Data/sfx/trancen.xm",
+    for (const char* file : {"vel.kod", "content-sheet.png", "icons/tav-48.png", "icons/tav-128.png",
+                             "icons/tav-256.png", "test-content/fast/Data/sfx/trancen.xm",
                              "test-content/lengths/Data/sfx/trancen.xm"}) {
         std::vector<unsigned char> a = readBytes(folder + "/a/" + file);
         std::vector<unsigned char> b = readBytes(folder + "/b/" + file);

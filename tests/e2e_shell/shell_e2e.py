@@ -100,8 +100,13 @@ def main():
             screen.hold_key(window, "Escape")
             expect_exit(show, 2)
             errors.seek(0)
-            if "Mode Switch Failed." in errors.read():
+            text = errors.read()
+            if "Mode Switch Failed." in text:
                 fail("the message went to stderr, not to the box")
+            # The box gives the program's message; stderr says why, naming the display that was tried.
+            reason = "tav: the display has no 800 x 600 mode (it offers 1024 x 768); display tried: DISPLAY=%s (x11)" % screen.env["DISPLAY"]
+            if reason not in text:
+                fail("stderr does not say why the switch failed:\n%s" % text)
             return
         window = screen.wait_window("T.A.V.", 15)
         expect_show_window(screen, window, True)

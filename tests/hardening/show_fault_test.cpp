@@ -17,29 +17,20 @@
 #include "platform/headless/pull_audio.h"
 #include "show/content_set.h"
 #include "tests/audio/xm_writer.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/program_run.h"
 
 namespace {
 
-class ShowFault : public ::testing::Test {
+class ShowFault : public ProgramRunTest {
 protected:
-    ScratchFolder scratch;
     unsigned framesDrawn = 0;
     int highestPosition = -1;
     bool songLoaded = false;
 
+    const char* folderTag() const override { return "tav-fault"; }
     void SetUp() override {
-        scratch.enter("tav-fault");
-        headlessReset();
-        headlessUseVirtualClock(true);
-        headlessSetTickReadHook([] { headlessAdvanceClock(7); });
+        ProgramRunTest::SetUp();
         headlessSetMessageBoxEcho(false);
-        dinputSeamReset();
-    }
-    void TearDown() override {
-        headlessReset();
-        dinputSeamReset();
-        scratch.leave();
     }
 
     static void shell(const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; }

@@ -330,6 +330,85 @@ TEST_F(PictureGL, EveryLoadTakesANewNameAndReleaseGivesItBackOnce) {
     EXPECT_STREQ(never.name, "");
 }
 
+// A 24-bit Targa or bitmap of the given width and height 2, every byte different from its neighbours.
+static Bytes patternImage(bool bitmap, int width) {
+    const int height = 2;
+    int rowBytes = 3 * width;
+    int stride = bitmap ? (rowBytes + 3) & ~3 : rowBytes;
+    Bytes file;
+    if (bitmap) {
+        file.assign(54, 0);
+        file[0] = 'B';
+        file[1] = 'M';
+        putLittleEndian(file, 2, 54 + stride * height, 4);
+        putLittleEndian(file, 10, 54, 4);
+        putLittleEndian(file, 14, 40, 4);
+        putLittleEndian(file, 18, width, 4);
+        putLittleEndian(file, 22, height, 4);
+        putLittleEndian(file, 26, 1, 2);
+        putLittleEndian(file, 28, 24, 2);
+    } else {
+        file.assign(18, 0);
+        file[2] = 2;
+        putLittleEndian(file, 12, width, 2);
+        putLittleEndian(file, 14, height, 2);
+        file[16] = 24;
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int i = 0; i < stride; ++i) file.push_back(static_cast<unsigned char>(i < rowBytes ? 7 * i + 101 * y + 1 : 0));
+    }
+    return file;
+}
+
+// The texture's level 0 as the given format, rows tightly packed.
+static Bytes textureBytes(const Texture& texture, GLenum format, int bytesPerPixel) {
+    Bytes bytes(static_cast<size_t>(texture.width * texture.height * bytesPerPixel));
+    glBindTexture(GL_TEXTURE_2D, texture.textureId);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, bytes.data());
+    return bytes;
+}
+
+// Rows whose length is no multiple of 4 bytes come out as decoded, not sheared by the default unpack alignment
+// of 4 (which would also read past the end of the pixel buffer); the caller's alignment is left as it was.
+TEST_F(PictureGL, UploadsTakeRowsTightlyPackedWhateverTheAlignment) {
+    for (bool bitmap : {false, true}) {
+        for (int width : {1, 3, 5, 255}) {
+            SCOPED_TRACE(std::string(bitmap ? "bitmap" : "targa") + " width " + std::to_string(width));
+            std::string name = bitmap ? "pattern.bmp" : "pattern.tga";
+            writeFile(name, patternImage(bitmap, width));
+            int type = bitmap ? 2 : 1;
+            Image decoded;
+            ASSERT_TRUE(decoded.loadImageFile(name.c_str(), type));
+            ASSERT_EQ(decoded.format, GL_RGB);
+            Bytes expected(decoded.pixels, decoded.pixels + 3 * width * 2);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            Texture texture;
+            ASSERT_TRUE(texture.loadImageFile(name.c_str(), type));
+            EXPECT_EQ(textureBytes(texture, GL_RGB, 3), expected);
+            GLint alignment = 0;
+            glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+            EXPECT_EQ(alignment, 4);
+        }
+    }
+
+    // Raw files of 3-, 1- and 2-byte pixels: rows of 6, 3 and 6 bytes.
+    struct Raw {
+        GLenum format;
+        int bytesPerPixel, width, height;
+    };
+    for (Raw raw : {Raw{GL_RGB, 3, 2, 2}, Raw{GL_LUMINANCE, 1, 3, 3}, Raw{GL_LUMINANCE_ALPHA, 2, 3, 2}}) {
+        SCOPED_TRACE("raw format " + std::to_string(raw.format));
+        Bytes file;
+        for (int i = 0; i < raw.width * raw.height * raw.bytesPerPixel; ++i) file.push_back(static_cast<unsigned char>(30 * i + 5));
+        writeFile("pattern.raw", file);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        Texture texture;
+        ASSERT_TRUE(texture.loadRaw("pattern.raw", raw.width, raw.height, static_cast<int>(raw.format)));
+        EXPECT_EQ(textureBytes(texture, raw.format, raw.bytesPerPixel), file);
+    }
+}
+
 TEST_F(PictureGL, LongFileNamesAreCutToFit) {
     std::string folderName(120, 'd');
     std::string path = folderName + "/picture_with_a_long_name.tga";

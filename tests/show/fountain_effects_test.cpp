@@ -190,6 +190,38 @@ TEST_F(FountainTest, AParticleOfTheFrameTextureDrawsWithTheTextureBoundLast)
     EXPECT_EQ(pixelAt(400 + 72, 300).r, 0);
 }
 
+TEST_F(FountainTest, BothDrawingPathsLeaveTheSameTextureAndColourBehind)
+{
+    Sprite a, b, frame;
+    makeSolid(a, 4, 4, 255, 0, 0);
+    makeSolid(b, 4, 4, 0, 255, 0);
+    makeSolid(frame, 4, 4, 0, 0, 255);
+    frameDelta = 0.0f;
+    // In index order the last texture bound is a, whose particles come first and then again after b's.
+    const Sprite* kept[] = {&a, &frame, &b, &frame, &a, &a, &frame};
+    for (bool grouped : {false, true}) {
+        SCOPED_TRACE(grouped ? "grouped" : "in order");
+        initFountain(&frame);
+        for (int i = 0; i < particleCount; ++i) {
+            particles[i].texture = const_cast<Sprite*>(kept[i % 7]);
+            particles[i].alive = i < 7 || i % 3 == 0;
+        }
+        particles[3990].texture = &a;  // the last older texture; 3993 to 3999 carry the frame's
+        particles[particleCount - 1].texture = &frame;
+        particles[particleCount - 1].life = 1.5f;
+        fountainDrawsByTexture = grouped;
+        updateAndDrawFountain(&frame);
+        fountainDrawsByTexture = true;
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), a.textureId);
+        GLfloat colour[4] = {};
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_FLOAT_EQ(colour[3], 0.5f);  // the last particle's opacity
+        EXPECT_FLOAT_EQ(colour[1], 0.7f);
+    }
+}
+
 TEST_F(ShowGLTest, FadeQuadLeavesNineTenthsOfWhiteEachFrame)
 {
     fill(1, 1, 1);

@@ -13,27 +13,13 @@
 #include "platform/headless/headless.h"
 #include "show/content_set.h"
 #include "show/show_steps.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/program_run.h"
 
 namespace {
 
-class ShowRunTest : public ::testing::Test {
+class ShowRunTest : public ProgramRunTest {
 protected:
-    ScratchFolder scratch;
-
-    void SetUp() override
-    {
-        scratch.enter("tav-show-run");
-        headlessReset();
-        headlessUseVirtualClock(true);
-        headlessSetTickReadHook([] { headlessAdvanceClock(7); });
-        dinputSeamReset();
-    }
-    void TearDown() override
-    {
-        headlessReset();
-        scratch.leave();
-    }
+    const char* folderTag() const override { return "tav-show-run"; }
     static bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
 };
 

@@ -1,7 +1,6 @@
 // The headless GL window fixture for tests (see gl_fixture.h).
 #include "tests/support/gl_fixture.h"
 
-#include "app/main.h"
 
 std::vector<unsigned char> readWindowPixels(int* width, int* height)
 {
@@ -28,28 +27,12 @@ std::vector<unsigned char> readWindowPixels(int* width, int* height)
 
 void GLWindowTest::SetUp()
 {
-    headlessReset();
-    classInfo.instance = GetModuleHandleA(nullptr);
-    classInfo.className = "OpenGL";
-    window.keyState = keys;
-    window.classInfo = &classInfo;
-    window.title = "T.A.V.";
-    window.width = 800;
-    window.height = 600;
-    window.colorBits = 32;
-    window.fullscreen = openFullscreen() ? 1 : 0;
-    ASSERT_TRUE(registerGLWindowClass(&classInfo));
-    ASSERT_TRUE(openGLWindow(&window));
-    currentWindow = &window;
-    currentKeyState = keys;
+    ASSERT_TRUE(openWindow(openFullscreen()));
 }
 
 void GLWindowTest::TearDown()
 {
-    closeGLWindow(&window);
-    UnregisterClassA(classInfo.className, classInfo.instance);
-    currentWindow = nullptr;
-    currentKeyState = nullptr;
+    closeWindow();
 }
 
 Rgba GLWindowTest::pixelAt(int x, int y)

@@ -9,7 +9,7 @@
 //         EXPECT_EQ(pixelAt(10, 20).r, 255);   // x, y from the window's top-left corner
 //     }
 // Link the test with tav_test_support (it brings the program and the headless backend) and GTest::gtest_main.
-// `window` is the record (width 800, height 600, windowed); currentWindow and currentKeyState point at it and at
+// `window` is the record (width 800, height 600, windowed; see HeadlessShowWindow); currentWindow and currentKeyState point at it and at
 // `keys` for the test's duration. Derive and override openFullscreen() to open in full screen instead.
 // SetUp resets the headless backend first (real clock, no hooks); TearDown closes the window and unregisters
 // the class. The driver API for messages, clock, boxes and frames is platform/headless/headless.h.
@@ -17,6 +17,7 @@
 
 #include "app/gl_window.h"
 #include "platform/headless/headless.h"
+#include "tools/headless_window/headless_show_window.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ struct Rgba {
 // context is current.
 std::vector<unsigned char> readWindowPixels(int* width = nullptr, int* height = nullptr);
 
-class GLWindowTest : public ::testing::Test {
+class GLWindowTest : public ::testing::Test, protected HeadlessShowWindow {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -41,8 +42,4 @@ protected:
 
     // The pixel at (x, y), y counted from the window's top; all zero outside the window.
     Rgba pixelAt(int x, int y);
-
-    WindowClassInfo classInfo{};
-    GLWindow window{};
-    int keys[256]{};
 };

@@ -1,6 +1,7 @@
 // make_content: draws the default pictures, composes the soundtrack and packs them into the data archive.
 // Usage: make_content OUTPUT_FOLDER
-// Writes OUTPUT_FOLDER/vel.kod, OUTPUT_FOLDER/content-sheet.png and the test soundtracks under
+// Writes OUTPUT_FOLDER/vel.kod, OUTPUT_FOLDER/content-sheet.png, the program's icon in the sizes a desktop
+// asks for (OUTPUT_FOLDER/icons/tav-SIZE.png, the title picture scaled down) and the test soundtracks under
 // OUTPUT_FOLDER/test-content/. The same bytes on every run.
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,8 @@
 namespace {
 
 const char* const kSoundtrackPath = "Data/sfx/trancen.xm";
+const char* const kIconPicture = "data/gfx/vel.tga";
+const int kIconSizes[] = {48, 128, 256};
 
 bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
 {
@@ -71,8 +74,20 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < pictures.size(); ++i)
         items.push_back({baseName(pictures[i].path), &canvases[i]});
     ok = writePng((out / "content-sheet.png").string(), composeSheet(items)) && ok;
-    if (!ok) {
-        std::fprintf(stderr, "make_content: cannot write the test soundtracks or the content sheet\n");
+    std::filesystem::create_directories(out / "icons", ec);
+    bool iconDrawn = false;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (pictures[i].path != kIconPicture)
+            continue;
+        iconDrawn = true;
+        for (int size : kIconSizes) {
+            Canvas icon(size, size);
+            icon.drawScaled(canvases[i], 0, 0, size, size);
+            ok = writePng((out / "icons" / ("tav-" + std::to_string(size) + ".png")).string(), icon) && ok;
+        }
+    }
+    if (!ok || !iconDrawn) {
+        std::fprintf(stderr, "make_content: cannot write the test soundtracks, the content sheet or the icons\n");
         return 1;
     }
     return 0;

@@ -12,6 +12,7 @@
 #include "platform/headless/pull_audio.h"
 #include "tools/tav_bench/bench_report.h"
 #include "tools/tav_bench/bench_setup.h"
+#include "tools/tav_bench/delay_bench.h"
 #include "tools/tav_bench/frame_bench.h"
 #include "tools/tav_bench/other_bench.h"
 
@@ -93,6 +94,8 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "tav-bench: capture, memory...\n");
     runCaptureBench(options, report);
     runMemoryBench(options, report);
+    std::fprintf(stderr, "tav-bench: the position against the sound heard...\n");
+    runDelayBench(options, report);
     const double total = wallSeconds() - start;
 
     char date[32];

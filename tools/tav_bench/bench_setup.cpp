@@ -42,36 +42,6 @@ bool putContent(const std::string& folder, bool looseFiles)
     return runCommand("cp '" + archive + "' '" + folder + "/vel.kod'");
 }
 
-bool BenchWindow::open()
-{
-    headlessReset();
-    classInfo.instance = GetModuleHandleA(nullptr);
-    classInfo.className = "OpenGL";
-    window.keyState = keys;
-    window.classInfo = &classInfo;
-    window.title = "T.A.V.";
-    window.width = 800;
-    window.height = 600;
-    window.colorBits = 32;
-    window.fullscreen = 0;
-    if (!registerGLWindowClass(&classInfo)) return false;
-    if (!openGLWindow(&window)) {
-        UnregisterClassA(classInfo.className, classInfo.instance);
-        return false;
-    }
-    currentWindow = &window;
-    currentKeyState = keys;
-    return true;
-}
-
-void BenchWindow::close()
-{
-    closeGLWindow(&window);
-    UnregisterClassA(classInfo.className, classInfo.instance);
-    currentWindow = nullptr;
-    currentKeyState = nullptr;
-}
-
 bool loadShowQuickly(BenchWindow& bench)
 {
     usePullAudio(true);

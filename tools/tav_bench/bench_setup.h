@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/gl_window.h"
+#include "tools/headless_window/headless_show_window.h"
 
 struct BenchOptions {
     int rounds = 5;            // passes over the frame, load and mixing measurements, spread over the run
@@ -12,7 +12,7 @@ struct BenchOptions {
     int warmup = 60;           // untimed frames before them
     int loads = 7;             // repetitions of each load measurement
     double mixSeconds = 60;    // seconds of music mixed by each mixer
-    double captureSeconds = 12;// show seconds (load pause included) per capture format
+    double captureSeconds = 0; // show seconds (load pause included) per capture format; 0: the whole show
     int showFps = 10;          // virtual frame rate of the whole headless show (memory does not depend on it)
     bool fastShow = false;     // the whole show on the fast test soundtrack (for the smoke test)
     std::string json;          // where bench.json goes; empty: next to the executable
@@ -31,15 +31,7 @@ bool runCommand(const std::string& command);
 bool putContent(const std::string& folder, bool looseFiles);
 
 // The show's 800 x 600 window, opened through the program's own window code on the headless backend.
-class BenchWindow {
-public:
-    GLWindow window{};
-    WindowClassInfo classInfo{};
-    int keys[256]{};
-
-    bool open();
-    void close();
-};
+using BenchWindow = HeadlessShowWindow;
 
 // initShow + loadShow in the current folder with the pull sound output (nothing mixes unless asked) and a
 // virtual clock that jumps on every read, so the 4-second pause passes at once.

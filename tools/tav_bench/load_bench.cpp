@@ -38,7 +38,7 @@ void runLoadBench(const BenchOptions& options, BenchReport& report)
         for (int i = 0; i < options.loads; ++i) {
             // A fresh window and context each time, as after a display-mode switch.
             BenchWindow bench;
-            if (!bench.open()) {
+            if (!bench.openWindow()) {
                 failed = true;
                 break;
             }
@@ -47,7 +47,7 @@ void runLoadBench(const BenchOptions& options, BenchReport& report)
             ms.push_back((wallSeconds() - start) * 1000.0);
             pictures = loadedPictures();
             shutdownShow();
-            bench.close();
+            bench.closeWindow();
         }
         const std::string note = failed ? "LOAD FAILED" : std::to_string(pictures) + " of 29 pictures loaded";
         report.addSamples("load", name, "ms", ms, note);

@@ -49,7 +49,10 @@ int main(int argc, char** argv)
 
     std::unique_ptr<CaptureOutput> output;
     std::string outputName;
-    if (options.pngDir.empty()) {
+    if (options.renderOnly) {
+        output = std::make_unique<DiscardingOutput>();
+        outputName = "nothing (render only)";
+    } else if (options.pngDir.empty()) {
         auto mp4 = std::make_unique<Mp4Writer>();
         if (!mp4->open(options.outPath, captureWidth, captureHeight, options.fps, captureSampleRate))
             return fail(mp4->error());
@@ -66,17 +69,18 @@ int main(int argc, char** argv)
     ProgressReporter reporter(isatty(STDERR_FILENO) == 1);
     CaptureSession session(*output, options.fps, framesForSeconds(options.seconds, options.fps), reporter,
                            [] { return soundtrack.getPosition(); });
+    session.setRenderOnly(options.renderOnly);
     session.install();
     char noArguments[] = "";
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
     session.uninstall();
 
-    if (session.writeFailed()) return fail(output->error());
+    if (session.writeFailed()) return fail(session.writeError());
     if (!output->finish()) return fail(output->error());
     reporter.finish(session.currentProgress(), outputName);
     if (result != 0) return fail("the show ended with code " + std::to_string(result));
     if (!session.musicStarted() && !session.reachedLimit())
-        return fail("the show did not start: Data/sfx/trancen.xm was not found in the current folder or in "
-                    "vel.kod, or could not be played");
+        return fail("the show did not start: Data/sfx/trancen.xm was not found in the current folder, in its "
+                    "vel.kod or in the installed content, or could not be played");
     return 0;
 }

@@ -34,14 +34,17 @@ static bool parseSeconds(const std::string& text, double& seconds)
 
 const char* captureUsageText()
 {
-    return "Usage: tav-capture [--out PATH] [--fps N] [--png DIR] [--seconds S]\n"
+    return "Usage: tav-capture [--out PATH] [--fps N] [--png DIR] [--seconds S] [--render-only]\n"
            "Renders the show offline, frame by frame on a virtual clock, and writes what a viewer would see and\n"
-           "hear. Data files are found as tav finds them: the current folder first, then vel.kod.\n"
+           "hear. Data files are found as tav finds them: the current folder first, then vel.kod, then the\n"
+           "installed content.\n"
            "\n"
            "  --out PATH     MP4 file to write, H.264 video and AAC audio (default tav.mp4)\n"
            "  --fps N        frames per second, 1 to 1000 (default 60)\n"
            "  --png DIR      write DIR/frame_000000.png ... and DIR/audio.wav instead of an MP4 file\n"
            "  --seconds S    stop after S seconds of show (default: until the show ends by itself)\n"
+           "  --render-only  draw every frame as for a capture but read nothing back and write nothing: the\n"
+           "                 time it takes is what the capture's output adds to\n"
            "  --help         show this text\n";
 }
 
@@ -59,12 +62,12 @@ OptionsResult parseCaptureOptions(int argc, char** argv, CaptureOptions& options
             value = arg.substr(equals + 1);
             hasInlineValue = true;
         }
-        if (name == "--help" || name == "-h") {
+        if (name == "--help" || name == "-h" || name == "--render-only") {
             if (hasInlineValue) {
-                error = "--help takes no value";
+                error = name + " takes no value";
                 return OptionsResult::UsageError;
             }
-            options.help = true;
+            (name == "--render-only" ? options.renderOnly : options.help) = true;
             continue;
         }
         if (name != "--out" && name != "--fps" && name != "--png" && name != "--seconds") {
@@ -103,6 +106,10 @@ OptionsResult parseCaptureOptions(int argc, char** argv, CaptureOptions& options
     if (options.help) return OptionsResult::Help;
     if (outGiven && !options.pngDir.empty()) {
         error = "--out and --png cannot be used together";
+        return OptionsResult::UsageError;
+    }
+    if (options.renderOnly && (outGiven || !options.pngDir.empty())) {
+        error = "--render-only writes nothing: it cannot be used with --out or --png";
         return OptionsResult::UsageError;
     }
     return OptionsResult::Run;

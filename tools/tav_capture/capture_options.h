@@ -9,6 +9,7 @@ struct CaptureOptions {
     std::string pngDir;                // non-empty: PNG frames and audio.wav in this folder instead of MP4
     int fps = 60;
     double seconds = 0.0;              // > 0: stop after this much show time
+    bool renderOnly = false;           // draw every frame, read nothing back, write nothing (for timing)
     bool help = false;
 };
 

@@ -1,6 +1,7 @@
 // Progress and summary lines of a capture; see capture_progress.h.
 #include "tools/tav_capture/capture_progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
 double showSeconds(const CaptureProgress& progress)
@@ -56,19 +57,28 @@ std::string formatSummaryLine(const CaptureProgress& progress, const std::string
     return "tav-capture: wrote " + outputName + text;
 }
 
+// Seconds between two progress lines: redrawn on a terminal, appended elsewhere.
+static const double terminalInterval = 0.25;
+static const double logInterval = 10.0;
+
 void ProgressReporter::update(const CaptureProgress& progress)
 {
-    if (!terminal) return;
-    if (lastShown >= 0.0 && progress.wallSeconds - lastShown < 0.25) return;
-    lastShown = progress.wallSeconds;
-    std::fprintf(stderr, "\r%s\033[K", formatProgressLine(progress).c_str());
-    std::fflush(stderr);
+    if (terminal) {
+        if (lastShown >= 0.0 && progress.wallSeconds - lastShown < terminalInterval) return;
+        lastShown = progress.wallSeconds;
+        std::fprintf(out, "\r%s\033[K", formatProgressLine(progress).c_str());
+    } else {
+        if (progress.wallSeconds - std::max(lastShown, 0.0) < logInterval) return;
+        lastShown = progress.wallSeconds;
+        std::fprintf(out, "%s\n", formatProgressLine(progress).c_str());
+    }
+    std::fflush(out);
     lineShown = true;
 }
 
 void ProgressReporter::finish(const CaptureProgress& progress, const std::string& outputName)
 {
-    if (lineShown) std::fprintf(stderr, "\r\033[K");
-    std::fprintf(stderr, "%s\n", formatSummaryLine(progress, outputName).c_str());
-    std::fflush(stderr);
+    if (terminal && lineShown) std::fprintf(out, "\r\033[K");
+    std::fprintf(out, "%s\n", formatSummaryLine(progress, outputName).c_str());
+    std::fflush(out);
 }

@@ -1,6 +1,7 @@
-// The progress line (on stderr, only when it is a terminal) and the summary line (always) of a capture.
+// The progress lines (on stderr) and the summary line of a capture.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 struct CaptureProgress {
@@ -24,13 +25,15 @@ std::string formatSummaryLine(const CaptureProgress& progress, const std::string
 
 class ProgressReporter {
 public:
-    explicit ProgressReporter(bool toTerminal) : terminal(toTerminal) {}
-    // Redraws the line at most a few times a second.
+    // On a terminal the line is redrawn in place a few times a second; anywhere else (a pipe, a log file) a
+    // whole line is written every 10 seconds, so a log still shows that the capture moves on.
+    explicit ProgressReporter(bool toTerminal, FILE* stream = stderr) : terminal(toTerminal), out(stream) {}
     void update(const CaptureProgress& progress);
     void finish(const CaptureProgress& progress, const std::string& outputName);
 
 private:
     bool terminal;
+    FILE* out;
     bool lineShown = false;
     double lastShown = -1.0;
 };

@@ -6,8 +6,13 @@
 #include "platform/headless/pull_audio.h"
 #include "tools/tav_capture/capture_clock.h"
 
+#include <GL/gl.h>
+
 #include <cstdio>
 #include <cstring>
+
+// Frames held between the show and the written output: enough to keep two cores busy, little memory.
+static const int framesInFlight = 3;
 
 CaptureSession::CaptureSession(CaptureOutput& out, int framesPerSecond, unsigned long long limit,
                                ProgressReporter& progressReporter, std::function<int()> position)
@@ -25,13 +30,27 @@ void CaptureSession::install()
     headlessUseVirtualClock(true);
     setClock();
     headlessSetTickReadHook([this] { tickRead(); });
-    headlessSetFrameSink([this](const unsigned char* rgba, int width, int height) { present(rgba, width, height); });
+    if (renderOnly) {
+        headlessSetFrameHook([this] {
+            glFinish();
+            present(nullptr, 0, 0);
+        });
+    } else {
+        pipeline = std::make_unique<FramePipeline>(output, framesInFlight);
+        headlessSetFrameSink([this](const unsigned char* rgba, int width, int height) { present(rgba, width, height); });
+    }
 }
 
 void CaptureSession::uninstall()
 {
     headlessSetTickReadHook(nullptr);
     headlessSetFrameSink(nullptr);
+    headlessSetFrameHook(nullptr);
+    if (pipeline && !pipeline->finish() && !failed) {
+        failed = true;
+        failure = pipeline->error();
+    }
+    pipeline.reset();
 }
 
 const CaptureProgress& CaptureSession::currentProgress()
@@ -48,7 +67,7 @@ void CaptureSession::setClock()
 
 void CaptureSession::present(const unsigned char* rgba, int width, int height)
 {
-    if (width == captureWidth && height == captureHeight) {
+    if (rgba && width == captureWidth && height == captureHeight) {
         // OpenGL reads rows bottom-up; the outputs want the top row first.
         const size_t row = static_cast<size_t>(width) * 4;
         for (int y = 0; y < height; ++y)
@@ -83,8 +102,9 @@ void CaptureSession::writeFrame()
     const int span = samplesForFrame(frame, fps);
     samples.resize(static_cast<size_t>(span) * 2);
     mixPullAudio(samples.data(), span);  // silence while the pull output is closed
-    if (!output.writeFrame(picture.data(), samples.data(), span)) {
+    if (pipeline && !pipeline->submit(picture.data(), picture.size(), samples.data(), span)) {
         failed = true;
+        failure = pipeline->error();
         stopped = true;
         headlessCloseRequest();
         return;

@@ -70,14 +70,14 @@ bool Mp4Writer::openVideo(int fps)
     video->gop_size = std::max(1, fps * 4);
     video->color_range = AVCOL_RANGE_MPEG;
     video->colorspace = AVCOL_SPC_SMPTE170M;  // the coefficients swscale uses by default
-    video->thread_count = 1;
+    video->thread_count = 2;
     video->flags |= AV_CODEC_FLAG_BITEXACT;
     if (format->oformat->flags & AVFMT_GLOBALHEADER) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* settings = nullptr;
     if (std::strcmp(codec->name, "libx264") == 0) {
         av_dict_set(&settings, "preset", "faster", 0);
         av_dict_set(&settings, "crf", "20", 0);
-        av_dict_set(&settings, "x264-params", "threads=1:lookahead-threads=1:sliced-threads=0", 0);
+        av_dict_set(&settings, "x264-params", "threads=2:lookahead-threads=1:sliced-threads=0", 0);
     } else {
         video->bit_rate = 8000000;
     }

@@ -1,7 +1,8 @@
 // The MP4 output: H.264 video (libx264 when libavcodec has it, else its own H.264 or MPEG-4 encoder) and AAC
-// audio, through libavformat and libavcodec. Every setting that could vary between runs is pinned: one encoder
-// thread, bit-exact flags on the muxer and both encoders, timestamps counted in frames and samples, never taken
-// from a clock. So the same frames and samples always give the same file.
+// audio, through libavformat and libavcodec. Every setting that could vary between runs is pinned: a fixed
+// number of encoder threads (two; x264 is deterministic for a fixed count), bit-exact flags on the muxer and
+// both encoders, timestamps counted in frames and samples, never taken from a clock. So the same frames and
+// samples always give the same file.
 #pragma once
 
 #include "tools/tav_capture/capture_output.h"

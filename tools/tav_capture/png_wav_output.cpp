@@ -36,6 +36,18 @@ bool PngWavOutput::writeFrame(const unsigned char* rgba, const short* samples, i
     return wav.write(samples, sampleFrames, lastError);
 }
 
+bool PngWavOutput::prepareFrame(CaptureFrame& frame, std::string& error)
+{
+    return encodePng(frame.rgba.data(), width, height, frame.encoded, error);
+}
+
+bool PngWavOutput::writePrepared(const CaptureFrame& frame)
+{
+    if (!writeFileBytes(framePath(dir, frames), frame.encoded, lastError)) return false;
+    ++frames;
+    return wav.write(frame.samples.data(), frame.sampleFrames, lastError);
+}
+
 bool PngWavOutput::finish()
 {
     return wav.close(lastError);

@@ -11,6 +11,11 @@ public:
     bool writeFrame(const unsigned char* rgba, const short* samples, int sampleFrames) override;
     bool finish() override;
 
+    // Frames are compressed on two threads at once and written in order.
+    int preparingThreads() const override { return 2; }
+    bool prepareFrame(CaptureFrame& frame, std::string& error) override;
+    bool writePrepared(const CaptureFrame& frame) override;
+
     static std::string framePath(const std::string& dir, unsigned long long frame);
 
 private:

@@ -7,11 +7,13 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e_show"))
 import show_e2e
 from show_e2e import fail, picture_box, scene_running, shows_alone, watch
+from Xlib import X, protocol
 
 # What a Windows installation provides; anything else imported would have to be shipped beside the exe.
 SYSTEM_DLLS = {"advapi32.dll", "dinput.dll", "gdi32.dll", "glu32.dll", "kernel32.dll", "msvcrt.dll",
@@ -42,6 +44,7 @@ class Screen(show_e2e.Screen):
         super().__init__(size)
         self.env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=")
         self.prefix = prefix
+        self.x.xfixes_query_version()
 
     def wine(self, args, folder):
         return subprocess.Popen(["wine"] + args, cwd=folder, env=self.env, stdout=subprocess.DEVNULL,
@@ -57,6 +60,24 @@ class Screen(show_e2e.Screen):
         origin = window.translate_coords(self.x.screen().root, 0, 0)
         size = window.get_geometry()
         return (-origin.x, -origin.y, size.width, size.height)
+
+    def close_request(self, window_id):
+        # What a window manager's close button sends; Wine turns it into WM_CLOSE for the window.
+        window = self.x.create_resource_object("window", int(window_id))
+        protocols = self.x.intern_atom("WM_PROTOCOLS")
+        delete = self.x.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=window, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(event, event_mask=X.NoEventMask)
+        self.x.flush()
+
+    def cursor_hidden(self, window_id):
+        # Full screen, the show hides the cursor; in a window it stays. With the pointer over the window, a
+        # hidden cursor reads as a blank image.
+        self.xdotool("mousemove", "400", "300")
+        time.sleep(0.3)
+        image = self.x.xfixes_get_cursor_image(self.x.create_resource_object("window", int(window_id)))
+        return not any(image.cursor_image)
 
     def press(self, window_id, key):
         # Wine takes keys from the window that has the X input focus; hold them as a finger would.
@@ -75,16 +96,37 @@ def stage(exe, build):
 def expect_fullscreen(screen, window_id):
     if screen.geometry(window_id) != (0, 0, 800, 600):
         fail("the window is at %s, not full screen at (0, 0, 800, 600)" % (screen.geometry(window_id),))
+    if not screen.cursor_hidden(window_id):
+        fail("the cursor shows over the full-screen window")
 
 
-def start_show(screen, exe, folder, loading):
+def expect_framed(screen, window_id):
+    """A window with Windows' own frame and caption drawn around its 800 x 600 client area."""
+    x, y, width, height = screen.geometry(window_id)
+    if width <= 800 or height <= 600 or width > 840 or height > 680:
+        fail("the window is %dx%d: not an 800 x 600 client area inside a frame" % (width, height))
+    if screen.cursor_hidden(window_id):
+        fail("the cursor is hidden over the framed window")
+    return x, y, width, height
+
+
+def start_show(screen, exe, folder, loading, cwd=None):
     """Starts the show, waits for its full-screen window and the centred loading picture of the pause."""
-    show = screen.wine([os.path.join(folder, os.path.basename(exe))], folder)
-    window = screen.window(30)
+    show = screen.wine([os.path.join(folder, os.path.basename(exe))], cwd or folder)
+    window = screen.window(40)
     expect_fullscreen(screen, window)
     if watch(screen, 5, loading) is None:
         fail("no loading picture at (272, 172) during the pause")
+    if watch(screen, 10, scene_running) is None:
+        fail("the scenes did not start after the pause")
     return show, window
+
+
+def changes(screen, seconds):
+    """Whether the screen is being redrawn: two screenshots some time apart differ."""
+    first = screen.shot()
+    time.sleep(seconds)
+    return first != screen.shot()
 
 
 def main():
@@ -96,34 +138,32 @@ def main():
     closing = shows_alone(picture_box(build, "Data/gfx/theend.tga"))
     screen = Screen("1024x768" if case == "mode_switch_failed" else "800x600", prefix)
     folder = stage(exe, build)
+    elsewhere = tempfile.mkdtemp(prefix="tav-wine-cwd-")
     show = None
     try:
-        if case == "fast_run":
-            # Wine here has no sound device: the silent output's clock carries the show to its end.
-            show, window = start_show(screen, exe, folder, loading)
-            if watch(screen, 10, scene_running) is None:
-                fail("the scenes did not start after the pause")
+        if case in ("fast_run", "double_click"):
+            # Started from another folder, the exe finds its data beside itself (where a double-click in
+            # Explorer would have made the current folder anyway). Wine here has no sound device: the silent
+            # output's clock carries the show to its end.
+            show, window = start_show(screen, exe, folder, loading, elsewhere if case == "double_click" else None)
             if watch(screen, 60, closing) is None:
                 fail("no closing picture")
             show_e2e.wait_exit(show, 20, "after the closing picture")
         elif case == "escape":
             show, window = start_show(screen, exe, folder, loading)
-            if watch(screen, 10, scene_running) is None:
-                fail("the scenes did not start after the pause")
             screen.press(window, "Escape")
             show_e2e.wait_exit(show, 10, "after Escape")
         elif case == "f1_close":
             show, window = start_show(screen, exe, folder, loading)
-            if watch(screen, 10, scene_running) is None:
-                fail("the scenes did not start after the pause")
             screen.press(window, "F1")
             windowed = screen.window(20, not_id=window)
-            x, y, width, height = screen.geometry(windowed)
-            if width <= 800 or height <= 600:
-                fail("the window after F1 is %dx%d: no frame around an 800x600 client area" % (width, height))
+            expect_framed(screen, windowed)
+            # The new pass loads again and pauses; then its scenes draw into the window.
             time.sleep(6)
             if show.poll() is not None:
                 fail("the show ended after F1")
+            if not changes(screen, 1):
+                fail("nothing is drawn in the window after F1")
             screen.press(windowed, "F1")
             again = screen.window(20, not_id=windowed)
             expect_fullscreen(screen, again)
@@ -131,10 +171,33 @@ def main():
                 fail("no loading picture after going back to full screen")
             if watch(screen, 10, scene_running) is None:
                 fail("the scenes did not start again after F1")
-            window = again
-            show_e2e.Screen.close_request = None
-            close_request(screen, window)
+            screen.close_request(again)
             show_e2e.wait_exit(show, 10, "after closing the window")
+        elif case == "mode_switch_failed":
+            # Windows' own message box comes first; Return dismisses it and the show runs in a window.
+            show = screen.wine([os.path.join(folder, os.path.basename(exe))], folder)
+            box = screen.wait_window("Error", 40)
+            if screen.windows_named("T.A.V."):
+                fail("the show window opened before the message box was dismissed")
+            screen.press(box.id, "Return")
+            window = screen.window(20)
+            if screen.windows_named("Error"):
+                fail("the message box is still up beside the show window")
+            # The window keeps the requested 800 x 600 as its outer size here (frame and caption inside it),
+            # so only the cursor tells it from the full-screen popup, which hides it.
+            if screen.geometry(window) != (0, 0, 800, 600):
+                fail("the window is at %s, not at (0, 0, 800, 600)" % (screen.geometry(window),))
+            if screen.cursor_hidden(window):
+                fail("the cursor is hidden over the window: it runs as the full-screen popup")
+            time.sleep(6)
+            if not changes(screen, 1):
+                fail("nothing is drawn in the window after the message box")
+            screen.press(window, "Escape")
+            show_e2e.wait_exit(show, 10, "after Escape")
+        elif case == "win64_start":
+            show, window = start_show(screen, exe, folder, loading)
+            screen.press(window, "Escape")
+            show_e2e.wait_exit(show, 10, "after Escape")
         else:
             fail("unknown case " + case)
     finally:
@@ -143,6 +206,7 @@ def main():
         screen.stop_wine()
         screen.close()
         shutil.rmtree(folder, ignore_errors=True)
+        shutil.rmtree(elsewhere, ignore_errors=True)
 
 
 if __name__ == "__main__":

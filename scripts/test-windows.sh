@@ -31,8 +31,12 @@ failed=0
 run_case() {
   local name=$1
   shift
-  local start=$SECONDS
-  if /usr/bin/python3 tests/e2e_windows/windows_e2e.py "$@"; then
+  local start=$SECONDS wrapper=()
+  if [ "${5:-}" = --pulseaudio ]; then
+    wrapper=(tests/audio/run_with_pulseaudio.sh)
+    set -- "${@:1:4}"
+  fi
+  if "${wrapper[@]}" /usr/bin/python3 tests/e2e_windows/windows_e2e.py "$@"; then
     echo "windows.$name: passed ($((SECONDS - start)) s)"
   else
     echo "windows.$name: FAILED ($((SECONDS - start)) s)"
@@ -46,6 +50,8 @@ win32=$prefix
 for case in fast_run escape f1_close mode_switch_failed double_click; do
   run_case "$case" "$case" "$root/build-win32/tav.exe" "$root/build" "$win32"
 done
+# The same show with a sound server to play to: waveOut opens, and the server hears the music.
+run_case sound_device sound_device "$root/build-win32/tav.exe" "$root/build" "$win32" --pulseaudio
 make_prefix win64
 win64=$prefix
 run_case win64_start win64_start "$root/build-win64/tav.exe" "$root/build" "$win64"

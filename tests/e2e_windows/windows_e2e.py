@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The Windows tav.exe under Wine on its own Xvfb screen, watched through screenshots and driven with xdotool as a
 person would. Usage: windows_e2e.py CASE EXE BUILD_DIR WINEPREFIX
-CASE: imports (EXE may be several), fast_run, escape, f1_close, mode_switch_failed, double_click, win64_start.
+CASE: imports (EXE may be several), fast_run, escape, f1_close, mode_switch_failed, double_click, sound_device
+(under tests/audio/run_with_pulseaudio.sh), win64_start.
 BUILD_DIR is the Linux build folder (vel.kod and the fast test soundtrack); WINEPREFIX a prefix made for the exe."""
 import os
 import shutil
@@ -146,6 +147,21 @@ def main():
             # Explorer would have made the current folder anyway). Wine here has no sound device: the silent
             # output's clock carries the show to its end.
             show, window = start_show(screen, exe, folder, loading, elsewhere if case == "double_click" else None)
+            if watch(screen, 60, closing) is None:
+                fail("no closing picture")
+            show_e2e.wait_exit(show, 20, "after the closing picture")
+        elif case == "sound_device":
+            # Run under a PulseAudio server (tests/audio/run_with_pulseaudio.sh): Wine's waveOut plays to its
+            # null sink, and what the sink's monitor records must be the music, not silence.
+            show, window = start_show(screen, exe, folder, loading)
+            record = subprocess.run(["timeout", "4", "parec", "-d", "tav_null.monitor", "--raw", "--format=s16le",
+                                     "--rate=44100", "--channels=2"], capture_output=True)
+            samples = memoryview(record.stdout[:len(record.stdout) // 2 * 2]).cast("h")
+            if len(samples) < 44100 * 2:
+                fail("recorded only %d samples from the sound server" % len(samples))
+            loudest = max(abs(v) for v in samples)
+            if loudest < 1000:
+                fail("the sound server heard silence (loudest sample %d)" % loudest)
             if watch(screen, 60, closing) is None:
                 fail("no closing picture")
             show_e2e.wait_exit(show, 20, "after the closing picture")

@@ -18,7 +18,7 @@ void tell(HWND window, const char* text) { MessageBoxA(window, text, "ERROR", MB
 bool InputDevices::create() {
     HWND window = GetForegroundWindow();
     // The pointer-sized read: a module instance does not fit a 32-bit LONG on 64-bit systems.
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWL_HINSTANCE));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     if (FAILED(DirectInputCreateA(instance, 0x0700, &directInput, nullptr))) {
         directInput = nullptr;
         tell(window, "Could not create main DInput object");

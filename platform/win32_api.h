@@ -247,9 +247,8 @@ struct PIXELFORMATDESCRIPTOR {
 #define SW_MINIMIZE 6
 #define SW_RESTORE 9
 
-// Window data slots. The pointer-sized forms are the ones that keep a pointer whole on 64-bit systems.
-#define GWL_HINSTANCE (-6)
-#define GWL_USERDATA (-21)
+// Window data slots: only the pointer-sized forms, which keep a pointer whole on 64-bit systems (64-bit
+// Windows headers have no GWL_HINSTANCE or GWL_USERDATA).
 #define GWLP_HINSTANCE (-6)
 #define GWLP_USERDATA (-21)
 

@@ -34,3 +34,6 @@ test_packages=(
 cd build
 ctest --output-on-failure -j2 --timeout 600
 ../scripts/test-sanitize.sh
+# The Windows build: cross-built, then run under Wine (it installs MinGW-w64 and Wine itself).
+cd ..
+./scripts/test-windows.sh

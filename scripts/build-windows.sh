@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows tav.exe (i686 and x86_64) with Debian's MinGW-w64, linked statically so it imports only
+# Windows system DLLs, and packs build-win32/tav-win32.zip and build-win64/tav-win64.zip. Installs what it needs
+# (MinGW-w64, Wine for the tests, deb-src lines for the dependencies' sources) and builds the cross dependencies
+# once into build-winNN/deps; a second run skips whatever is already built.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+apt_get() { $sudo apt-get -o DPkg::Lock::Timeout=600 "$@"; }
+
+install_packages() {
+  local packages=(
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev mingw-w64-tools
+    cmake make pkg-config dpkg-dev zip
+    wine wine32:i386 wine64 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+    xvfb xdotool x11-utils python3-xlib
+  )
+  local missing=() updated=0
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+    updated=1
+  fi
+  # apt-get source needs deb-src lines; add them for the same archives the machine already uses.
+  if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        $sudo tee /etc/apt/sources.list.d/tav-deb-src.sources >/dev/null
+    else
+      printf 'deb-src http://deb.debian.org/debian bookworm main\ndeb-src http://deb.debian.org/debian bookworm-updates main\n' |
+        $sudo tee /etc/apt/sources.list.d/tav-deb-src.list >/dev/null
+    fi
+    updated=1
+  fi
+  [ $updated -eq 1 ] && apt_get update -qq
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}" >&2
+  [ $updated -eq 1 ] || apt_get update -qq
+  apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Debian's source packages, unpacked once into build-winsrc/ (shared by both targets).
+fetch_sources() {
+  local src=$root/build-winsrc
+  mkdir -p "$src"
+  for package in zlib libopenmpt libsndfile; do
+    ls -d "$src/$package"-*/ >/dev/null 2>&1 && continue
+    # The newest version first, then the others the archives list (a mirror may lack one of them).
+    local got=0 version
+    for version in "" $(apt-cache showsrc "$package" | awk '/^Version:/ {print "=" $2}' | sort -ru); do
+      if (cd "$src" && apt-get source -qq "$package$version" >/dev/null 2>&1); then
+        got=1
+        break
+      fi
+    done
+    [ $got -eq 1 ] || { echo "apt-get source $package failed" >&2; exit 1; }
+  done
+}
+source_dir() { ls -d "$root/build-winsrc/$1"-*/ | head -n 1; }
+
+# minizip from zlib's contrib: the unzip half and its file layer, as a static library.
+build_minizip() {
+  local host=$1 deps=$2
+  [ -f "$deps/lib/libminizip.a" ] && return 0
+  local dir work
+  dir=$(source_dir zlib)/contrib/minizip
+  work=$deps/build/minizip
+  mkdir -p "$work" "$deps/lib" "$deps/include/minizip"
+  for f in ioapi unzip; do
+    "$host-gcc-posix" -O2 -c "$dir/$f.c" -o "$work/$f.o" -I"$dir"
+  done
+  "$host-ar" rcs "$deps/lib/libminizip.a" "$work/ioapi.o" "$work/unzip.o"
+  cp "$dir/ioapi.h" "$dir/unzip.h" "$deps/include/minizip/"
+}
+
+# libopenmpt's library only: no player, no examples, no tests, no optional decoders (the show plays XM).
+build_openmpt() {
+  local host=$1 deps=$2
+  [ -f "$deps/lib/libopenmpt.a" ] && return 0
+  local work=$deps/build/libopenmpt
+  mkdir -p "$work"
+  (cd "$work" &&
+    "$(source_dir libopenmpt)/configure" --host="$host" --prefix="$deps" --enable-static --disable-shared \
+      --disable-openmpt123 --disable-examples --disable-tests --disable-doxygen-doc \
+      --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
+      --without-portaudio --without-portaudiocpp --without-pulseaudio --without-sndfile --without-flac \
+      CC="$host-gcc-posix" CXX="$host-g++-posix" >/dev/null &&
+    make -j"$jobs" >/dev/null && make install >/dev/null)
+}
+
+# libsndfile with its built-in formats only (WAV and friends); no programs, examples or tests.
+build_sndfile() {
+  local host=$1 deps=$2 toolchain=$3
+  [ -f "$deps/lib/libsndfile.a" ] && return 0
+  cmake -S "$(source_dir libsndfile)" -B "$deps/build/libsndfile" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF \
+    -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF \
+    -DBUILD_REGTEST=OFF -DINSTALL_MANPAGES=OFF >/dev/null
+  cmake --build "$deps/build/libsndfile" -j"$jobs" >/dev/null
+  cmake --install "$deps/build/libsndfile" >/dev/null
+}
+
+# The release folder and its zip: the exe, the content set, and how to run it.
+package() {
+  local build=$1 name=$2
+  local release=$build/$name
+  rm -rf "$release" "$build/$name.zip"
+  mkdir -p "$release"
+  cp "$build/tav.exe" "$release/"
+  cp "$root/build/vel.kod" "$release/"
+  sed 's/$/\r/' "$root/platform/win32/release_readme.txt" >"$release/README.txt"
+  (cd "$build" && zip -q -r -X "$name.zip" "$name")
+}
+
+build_target() {
+  local arch=$1 bits=$2
+  local host=$arch-w64-mingw32
+  local build=$root/build-win$bits
+  local toolchain=$root/cmake/toolchain-mingw-$arch.cmake
+  local deps=$build/deps
+  build_minizip "$host" "$deps"
+  build_openmpt "$host" "$deps"
+  build_sndfile "$host" "$deps" "$toolchain"
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DTAV_WINDOWS_DEPS="$deps" >/dev/null
+  cmake --build "$build" -j"$jobs" --target tav
+  package "$build" "tav-win$bits"
+}
+
+install_packages
+fetch_sources
+# vel.kod comes from the Linux build's make_content: the same bytes on every platform.
+if [ ! -f build/vel.kod ]; then
+  ./scripts/install-deps.sh
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build -j"$jobs" --target content
+fi
+build_target i686 32
+build_target x86_64 64

@@ -21,9 +21,13 @@ SYSTEM_DLLS = {"advapi32.dll", "dinput.dll", "gdi32.dll", "glu32.dll", "kernel32
                "ole32.dll", "opengl32.dll", "shell32.dll", "user32.dll", "winmm.dll"}
 
 
+def pe_header(exe):
+    return subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], capture_output=True, text=True,
+                          check=True).stdout
+
+
 def imported_dlls(exe):
-    dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], capture_output=True, text=True, check=True)
-    return [line.split(":", 1)[1].strip() for line in dump.stdout.splitlines() if "DLL Name:" in line]
+    return [line.split(":", 1)[1].strip() for line in pe_header(exe).splitlines() if "DLL Name:" in line]
 
 
 def check_imports(exes):
@@ -37,6 +41,13 @@ def check_imports(exes):
         for needed in ("opengl32.dll", "dinput.dll", "winmm.dll"):
             if needed not in (d.lower() for d in dlls):
                 fail("%s does not import %s" % (exe, needed))
+        # A GUI program (no console window opens beside the show), of the word size its folder names.
+        header = pe_header(exe)
+        if "(Windows GUI)" not in header:
+            fail("%s is not a Windows GUI program: a console window would open with it" % exe)
+        magic = "(PE32+)" if "win64" in exe else "(PE32)"
+        if magic not in header:
+            fail("%s is not %s" % (exe, magic))
         print("%s: %s" % (os.path.basename(os.path.dirname(exe)), " ".join(sorted(dlls))))
 
 

@@ -142,7 +142,7 @@ def main():
             if watch(screen, 2, scene_running) is None:
                 fail("the show is not running a few seconds in")
             screen.hold_key(window, "Escape")
-            wait_exit(show, 5, "after Escape")
+            wait_exit(show, 10, "after Escape")
         elif case == "f1_round_trip":
             time.sleep(2)
             screen.hold_key(window, "F1")
@@ -154,7 +154,7 @@ def main():
             if show.poll() is not None:
                 fail("the show ended after F1")
             screen.hold_key(second, "Escape")
-            wait_exit(show, 5, "after Escape in the second window")
+            wait_exit(show, 10, "after Escape in the second window")
         else:
             fail("unknown case " + case)
     finally:

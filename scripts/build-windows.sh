@@ -102,7 +102,7 @@ build_sndfile() {
   cmake -S "$(source_dir libsndfile)" -B "$deps/build/libsndfile" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF \
     -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF \
-    -DBUILD_REGTEST=OFF -DINSTALL_MANPAGES=OFF >/dev/null
+    -DBUILD_REGTEST=OFF -DINSTALL_MANPAGES=OFF -Wno-dev -Wno-deprecated >/dev/null
   cmake --build "$deps/build/libsndfile" -j"$jobs" >/dev/null
   cmake --install "$deps/build/libsndfile" >/dev/null
 }

@@ -80,7 +80,8 @@ build_minizip() {
   cp "$dir/ioapi.h" "$dir/unzip.h" "$deps/include/minizip/"
 }
 
-# libopenmpt's library only: no player, no examples, no tests, no optional decoders (the show plays XM).
+# libopenmpt's library only: no player, no examples, no tests, no optional decoders (the show plays XM). No -g:
+# the released exe is stripped, and debug information makes this, the longest step of the build, slower still.
 build_openmpt() {
   local host=$1 deps=$2
   [ -f "$deps/lib/libopenmpt.a" ] && return 0
@@ -91,7 +92,7 @@ build_openmpt() {
       --disable-openmpt123 --disable-examples --disable-tests --disable-doxygen-doc \
       --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
       --without-portaudio --without-portaudiocpp --without-pulseaudio --without-sndfile --without-flac \
-      CC="$host-gcc-posix" CXX="$host-g++-posix" >/dev/null &&
+      CC="$host-gcc-posix" CXX="$host-g++-posix" CFLAGS=-O2 CXXFLAGS=-O2 >/dev/null &&
     make -j"$jobs" >/dev/null && make install >/dev/null)
 }
 

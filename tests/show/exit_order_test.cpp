@@ -16,6 +16,7 @@
 #include "platform/headless/headless.h"
 #include "show/content_set.h"
 #include "show/show_steps.h"
+#include "tools/headless_window/headless_show_window.h"
 
 #include <GL/gl.h>
 
@@ -75,22 +76,16 @@ int main()
     if (std::system("cp '" SHOW_CONTENT_DIR "/vel.kod' vel.kod") != 0)
         return 2;
 
-    headlessReset();
+    // Static: the window must outlive main, since what is watched happens during exit.
+    static HeadlessShowWindow shown;
+    if (!shown.prepareWindow())
+        return 2;
     headlessUseVirtualClock(true);
     headlessSetTickReadHook([] { headlessAdvanceClock(7); });
-    static WindowClassInfo classInfo{nullptr, "OpenGL"};
-    static int keys[256];
-    static GLWindow window{};
-    window.keyState = keys;
-    window.classInfo = &classInfo;
-    window.title = "T.A.V.";
-    window.width = 800;
-    window.height = 600;
-    window.colorBits = 32;
-    if (!registerGLWindowClass(&classInfo) || !openGLWindow(&window))
+    if (!openGLWindow(&shown.window))
         return 2;
-    initShow(&window);
-    if (!loadShow(&window, keys))
+    initShow(&shown.window);
+    if (!loadShow(&shown.window, shown.keys))
         return 2;
     std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
 

@@ -19,7 +19,7 @@ import time
 import urllib.request
 
 import websocket  # Debian: python3-websocket
-from PIL import Image  # Debian: python3-pil
+from PIL import Image, ImageChops  # Debian: python3-pil
 
 VIEW_W, VIEW_H = 800, 600
 
@@ -83,43 +83,39 @@ class Server:
 
 
 class Picture:
-    """An RGB screenshot: `px(x, y)` -> (r, g, b)."""
+    """An RGB screenshot: `px(x, y)` -> (r, g, b); "lit" means some channel above a threshold."""
 
     def __init__(self, image):
         self.image = image.convert("RGB")
         self.width, self.height = self.image.size
-        self.data = self.image.tobytes()
 
     def px(self, x, y):
-        i = (y * self.width + x) * 3
-        return self.data[i], self.data[i + 1], self.data[i + 2]
+        return self.image.getpixel((x, y))
 
-    def bounds(self, lit=lambda r, g, b: r + g + b > 24):
-        """(left, top, right, bottom) of the pixels `lit` accepts, right/bottom exclusive; None when none."""
-        w, h, d = self.width, self.height, self.data
-        left, top, right, bottom = w, h, -1, -1
-        for y in range(h):
-            row = y * w * 3
-            for x in range(w):
-                i = row + x * 3
-                if lit(d[i], d[i + 1], d[i + 2]):
-                    if x < left:
-                        left = x
-                    if x > right:
-                        right = x
-                    if y < top:
-                        top = y
-                    bottom = y
-        if right < 0:
-            return None
-        return left, top, right + 1, bottom + 1
+    def _mask(self, threshold, box=None):
+        img = self.image.crop(box) if box else self.image
+        r, g, b = img.point(lambda v: 255 if v > threshold else 0).split()
+        return ImageChops.lighter(ImageChops.lighter(r, g), b)
 
-    def lit_fraction(self, threshold=24):
-        """Share of pixels whose r+g+b exceeds `threshold`."""
-        d = self.data
-        n = len(d) // 3
-        lit = sum(1 for i in range(0, len(d), 3) if d[i] + d[i + 1] + d[i + 2] > threshold)
-        return lit / n if n else 0.0
+    def bounds(self, threshold=12, box=None):
+        """(left, top, right, bottom) of the lit pixels, right/bottom exclusive; None when none is lit."""
+        found = self._mask(threshold, box).getbbox()
+        if found is None or box is None:
+            return found
+        return found[0] + box[0], found[1] + box[1], found[2] + box[0], found[3] + box[1]
+
+    def lit_fraction(self, threshold=12, box=None):
+        """Share of pixels lit, in `box` (left, top, right, bottom) or the whole picture."""
+        hist = self._mask(threshold, box).histogram()
+        total = sum(hist)
+        return hist[255] / total if total else 0.0
+
+    def mean_difference(self, other):
+        """Mean absolute channel difference to another picture of the same size, 0..255."""
+        diff = ImageChops.difference(self.image, other.image)
+        hist = diff.histogram()
+        total = sum(hist)
+        return sum((i % 256) * n for i, n in enumerate(hist)) / total if total else 0.0
 
     def save(self, path):
         self.image.save(path)
@@ -321,7 +317,14 @@ class Browser:
         self.call("Log.enable")
         self.set_viewport(VIEW_W, VIEW_H)
         for s in init_scripts:
-            self.call("Page.addScriptToEvaluateOnNewDocument", {"source": s})
+            self.add_init_script(s)
+
+    def add_init_script(self, source):
+        """Runs `source` in every document opened from now on, before the page's scripts; returns its id."""
+        return self.call("Page.addScriptToEvaluateOnNewDocument", {"source": source})["identifier"]
+
+    def remove_init_script(self, identifier):
+        self.call("Page.removeScriptToEvaluateOnNewDocument", {"identifier": identifier})
 
     # -- page -----------------------------------------------------------------------------------------------------
     def set_viewport(self, width, height):
@@ -375,6 +378,12 @@ class Browser:
             self.call("Input.dispatchKeyEvent", p)
         if up:
             self.call("Input.dispatchKeyEvent", dict(base, type="keyUp"))
+
+    def press(self, name, hold=0.3):
+        """Holds a key for `hold` seconds, so a program that samples key states once a frame sees it down."""
+        self.key(name, up=False)
+        self.pump(hold)
+        self.key(name, down=False)
 
     def screenshot(self):
         r = self.call("Page.captureScreenshot", {"format": "png"})

@@ -1,6 +1,6 @@
 // The OpenGL 1.1 stand-in's primitive assembly: glBegin/glEnd with the current colour and texture coordinate,
 // client arrays with glDrawArrays/glDrawElements, all cut into independent triangles, lines or points for the
-// batch. Quads split as Mesa splits them (0 1 3, 1 2 3); in flat shading every vertex of a primitive takes the
+// batch. Quads split as Mesa splits them (0 1 2, 0 2 3); in flat shading every vertex of a primitive takes the
 // colour of its provoking vertex, the last one (the first for GL_POLYGON).
 #include "platform/web/gl_state.h"
 
@@ -122,8 +122,8 @@ void addVertex(const GlVertex& v)
     case GL_QUADS:
         held[n % 4] = v;
         if (n % 4 == 3) {
-            triangle(held[0], held[1], held[3], held[3]);
-            triangle(held[1], held[2], held[3], held[3]);
+            triangle(held[0], held[1], held[2], held[3]);
+            triangle(held[0], held[2], held[3], held[3]);
         }
         break;
     case GL_TRIANGLE_STRIP:

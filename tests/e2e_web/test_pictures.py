@@ -35,6 +35,25 @@ GL_EDGE_SHARE = 0.005
 # move both ways at once; anything larger is a fault, not an edge.
 GL_UNEXPLAINED_SHARE = 0.002
 
+FRAME_W, FRAME_H = 800, 600
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+# Show frames: whole scenes after many frames of particles and blits, where every edge rule and rounding
+# difference has had time to add up.
+FRAME_TOLERANCE = 12
+FRAME_SHARE = 0.01
+FRAME_UNEXPLAINED_SHARE = 0.003
+
+FRAME_PAGE = """<!doctype html><html><head><meta charset="utf-8"><title>show frames</title>
+<style>body{margin:0;background:#000}canvas{display:block}</style></head><body>
+<canvas id="canvas" width="800" height="600"></canvas>
+<script>window.tav = {state: 'running', exitCode: null, messages: []};
+var Module = {canvas: document.getElementById('canvas'), print: function(t){console.log(t)},
+printErr: function(t){console.warn(t)}, onRuntimeInitialized: function(){ Module.callMain([]); }};</script>
+<script src="content.js"></script>
+<script src="show_frame_web.js"></script></body></html>
+"""
+
 PAGE = """<!doctype html><html><head><meta charset="utf-8"><title>%s</title>
 <style>body{margin:0;background:#000}canvas{display:block}</style></head><body>
 <canvas id="canvas" width="800" height="600"></canvas>
@@ -139,6 +158,56 @@ def gl_cases(args, out):
     return failures
 
 
+def show_frames(args, out):
+    native_dir = os.path.join(out, "frames_native")
+    os.makedirs(native_dir, exist_ok=True)
+    content = os.path.abspath(args.content or os.path.join(args.native_build, "vel.kod"))
+    if not os.path.exists(content):
+        raise SystemExit("missing %s: build the native tree first" % content)
+    content_dir = tempfile.mkdtemp(prefix="tav-framecontent-")
+    site = tempfile.mkdtemp(prefix="tav-frames-")
+    failures = []
+    try:
+        shutil.copy(content, os.path.join(content_dir, "vel.kod"))
+        subprocess.run([os.path.join(os.path.abspath(args.native_build), "show_frame_native"),
+                        os.path.abspath(native_dir), content_dir], check=True, timeout=120)
+        for ext in (".js", ".wasm"):
+            shutil.copy(os.path.join(args.web_build, "show_frame_web" + ext), site)
+        subprocess.run([os.path.join(REPO, "scripts", "build-web.sh"), "--content", site, "vel.kod=" + content],
+                       check=True, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(os.path.join(site, "show_frame_web.html"), "w") as f:
+            f.write(FRAME_PAGE)
+        with cdp.Server(site) as server, cdp.Browser() as browser:
+            browser.set_viewport(FRAME_W, FRAME_H)
+            browser.open(server.url("show_frame_web.html"))
+            browser.wait_for("window.frameShotsDone === true", timeout=90)
+            error = browser.eval("window.frameShotsError || ''")
+            if error:
+                raise SystemExit("the browser drew no show frame: %s %s" % (error, browser.errors()))
+            print("show frames: the same steps natively (Mesa) and in the browser (SwiftShader)")
+            for i in range(browser.eval("window.frameShots.length")):
+                name = browser.eval("window.frameShots[%d].name" % i)
+                web = rgb_image(fetch_bytes(browser, "window.frameShots[%d].pixels" % i), FRAME_W, FRAME_H)
+                with open(os.path.join(native_dir, name + ".rgba"), "rb") as f:
+                    native = rgb_image(f.read(), FRAME_W, FRAME_H)
+                largest, share, unexplained, diff = compare(native, web, FRAME_TOLERANCE)
+                native.save(os.path.join(out, "frame_%s_native.png" % name))
+                web.save(os.path.join(out, "frame_%s_web.png" % name))
+                diff.point(lambda v: min(255, v * 8)).save(os.path.join(out, "frame_%s_diff.png" % name))
+                ok = share <= FRAME_SHARE and unexplained <= FRAME_UNEXPLAINED_SHARE * FRAME_W * FRAME_H
+                print("  %-16s largest difference %3d, %.3f%% of pixels above %d, %d not at an edge  %s"
+                      % (name, largest, share * 100, FRAME_TOLERANCE, unexplained, "ok" if ok else "FAIL"))
+                if not ok:
+                    failures.append("frame " + name)
+            errors = browser.errors()
+            if errors:
+                failures.append("browser errors: %s" % errors)
+    finally:
+        shutil.rmtree(site, ignore_errors=True)
+        shutil.rmtree(content_dir, ignore_errors=True)
+    return failures
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--native-build", required=True)
@@ -149,6 +218,7 @@ def main():
     out = args.out or tempfile.mkdtemp(prefix="tav-pictures-")
     os.makedirs(out, exist_ok=True)
     failures = gl_cases(args, out)
+    failures += show_frames(args, out)
     print("pictures in %s" % out)
     if failures:
         print("FAILED: %s" % ", ".join(failures))

@@ -15,7 +15,7 @@
 # A content package is emscripten's file_packager run from the folder it is written to (the program's folder is
 # the root of the browser's file system, where it finds vel.kod):
 #   python3 /usr/share/emscripten/tools/file_packager.py content.data --preload PATH@/FILE... \
-#       --js-output=content.js --no-heap-copy
+#       --js-output=content.js
 # index.html loads content.js before tav.js; put another pair beside a copy of the site to run other content.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,8 +45,9 @@ pack_content() {
     [ -f "$path" ] || { echo "no such file: $path" >&2; exit 2; }
     args+=("$(realpath "$path")@/${name#/}")
   done
+  # It reminds of -sFORCE_FILESYSTEM on stderr every time; tav.js is linked with it.
   (cd "$out" && python3 "$file_packager" content.data --preload "${args[@]}" --js-output=content.js \
-    --no-heap-copy >/dev/null)
+    >/dev/null 2>&1) || { echo "file_packager failed for $out" >&2; exit 1; }
 }
 
 if [ "${1:-}" = "--content" ]; then

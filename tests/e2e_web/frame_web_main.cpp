@@ -2,7 +2,9 @@
 // web platform (the canvas's WebGL context), loads the show from vel.kod in the current folder (the page's
 // content package), draws every shot and leaves the pictures for the page: window.frameShots = [{name, pixels
 // (Uint8Array, 800 x 600 RGBA, rows bottom-up)}], then window.frameShotsDone = true (frameShotsError on failure).
+// With window.frameBench = N set by the page, it then times N frames of a few scenes (frame_bench_web.h).
 #include "show/show_steps.h"
+#include "tests/e2e_web/frame_bench_web.h"
 #include "tests/e2e_web/frame_steps.h"
 
 #include <emscripten/emscripten.h>
@@ -31,6 +33,9 @@ int main()
         EM_ASM({ window.frameShots.push({name : UTF8ToString($0), pixels : HEAPU8.slice($1, $1 + $2)}); },
                frameShot(i).name, rgba.data(), static_cast<int>(rgba.size()));
     }
+    const int benchFrames = EM_ASM_INT({ return window.frameBench | 0; });
+    if (benchFrames > 0)
+        runFrameBench(window, benchFrames);
     EM_ASM(window.frameShotsDone = true;);
     return 0;
 }

@@ -9,6 +9,7 @@ Usage (scripts/test-web.sh calls it so):
         --web-build:    the browser CMake tree (gl_cases_web.js/.wasm, show_frame_web.js/.wasm in it)
         --content:      the content archive the show frames load (default NATIVE_BUILD/vel.kod)
         --out:          where the pictures of both sides and their differences are written (default: a temp folder)
+        --bench N:      also time N frames of the heaviest scenes in the browser and print the figures
 """
 
 import argparse
@@ -47,7 +48,7 @@ FRAME_UNEXPLAINED_SHARE = 0.003
 FRAME_PAGE = """<!doctype html><html><head><meta charset="utf-8"><title>show frames</title>
 <style>body{margin:0;background:#000}canvas{display:block}</style></head><body>
 <canvas id="canvas" width="800" height="600"></canvas>
-<script>window.tav = {state: 'running', exitCode: null, messages: []};
+<script>window.tav = {state: 'running', exitCode: null, messages: []}; window.frameBench = %d;
 var Module = {canvas: document.getElementById('canvas'), print: function(t){console.log(t)},
 printErr: function(t){console.warn(t)}, onRuntimeInitialized: function(){ Module.callMain([]); }};</script>
 <script src="content.js"></script>
@@ -176,11 +177,11 @@ def show_frames(args, out):
         subprocess.run([os.path.join(REPO, "scripts", "build-web.sh"), "--content", site, "vel.kod=" + content],
                        check=True, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with open(os.path.join(site, "show_frame_web.html"), "w") as f:
-            f.write(FRAME_PAGE)
+            f.write(FRAME_PAGE % args.bench)
         with cdp.Server(site) as server, cdp.Browser() as browser:
             browser.set_viewport(FRAME_W, FRAME_H)
             browser.open(server.url("show_frame_web.html"))
-            browser.wait_for("window.frameShotsDone === true", timeout=90)
+            browser.wait_for("window.frameShotsDone === true", timeout=90 + args.bench)
             error = browser.eval("window.frameShotsError || ''")
             if error:
                 raise SystemExit("the browser drew no show frame: %s %s" % (error, browser.errors()))
@@ -199,6 +200,9 @@ def show_frames(args, out):
                       % (name, largest, share * 100, FRAME_TOLERANCE, unexplained, "ok" if ok else "FAIL"))
                 if not ok:
                     failures.append("frame " + name)
+            for kind, text in browser.console:
+                if text.startswith("bench:"):
+                    print(text)
             errors = browser.errors()
             if errors:
                 failures.append("browser errors: %s" % errors)
@@ -214,6 +218,7 @@ def main():
     parser.add_argument("--web-build", required=True)
     parser.add_argument("--content")
     parser.add_argument("--out")
+    parser.add_argument("--bench", type=int, default=0)
     args = parser.parse_args()
     out = args.out or tempfile.mkdtemp(prefix="tav-pictures-")
     os.makedirs(out, exist_ok=True)

@@ -39,91 +39,115 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         "registerProcessor('tav-output', TavOutput);";
 
     var O = {mode: 'silent', rate: rate, bufferFrames: bufferFrames, handed: 0, seq: 0, pending: [],
-             queue: [], queueOff: 0, anchors: [], stallCap: Infinity, stallSeq: 0, underrun: 0, lastPlayed: 0,
-             silentT0: performance.now(), silentBase: 0, openT: performance.now(), ctx: null, node: null,
-             closed: false, note: ""};
+             queue: [], queueOff: 0, anchors: [], base: 0, stallCap: Infinity, stallSeq: 0, underrun: 0,
+             lastPlayed: 0, silentT0: performance.now(), silentBase: 0, openT: 0, ctx: null, failedCtx: null,
+             node: null, closed: false, note: "no audio context"};
     Module.tavAudioOutput = O;
-    var ctx = typeof window !== 'undefined' ? window.tavAudioContext : null;
-    if (!ctx) { O.note = 'no audio context'; return 0; }
-    if (ctx.state === 'closed') { O.note = 'audio context closed'; return 0; }
-    if (ctx.sampleRate !== rate) {
-        // Resampling is not worth it for the browsers we know: they honour the rate the page asks for.
-        O.note = 'audio context runs at ' + ctx.sampleRate + ' Hz, not ' + rate;
-        console.log('tav: ' + O.note + '; sound is off');
-        return 0;
-    }
-    O.ctx = ctx;
-    O.mode = 'starting';
-    if (ctx.state !== 'running') ctx.resume().catch(function() {});
-
-    function onAnchor(m) {
-        O.anchors.push(m);
-        if (O.anchors.length > 16) O.anchors.shift();
-        O.underrun = m.u;
-        if (m.s >= O.stallSeq) O.stallCap = Infinity;
-    }
-    function startScript() {
-        if (O.closed) return;
-        var node;
-        try { node = ctx.createScriptProcessor(2048, 0, 2); } catch (e) { O.note = 'no audio node'; return; }
-        var dry = true, played = 0, under = 0;
-        node.onaudioprocess = function(e) {
-            var b = e.outputBuffer, l = b.getChannelData(0), r = b.getChannelData(1), n = l.length, i = 0;
-            var starts = O.queue.length > 0, before = played;
-            while (i < n && O.queue.length) {
-                var c = O.queue[0], k = Math.min(n - i, c.l.length - O.queueOff);
-                l.set(c.l.subarray(O.queueOff, O.queueOff + k), i);
-                r.set(c.r.subarray(O.queueOff, O.queueOff + k), i);
-                i += k; O.queueOff += k;
-                if (O.queueOff >= c.l.length) { O.queue.shift(); O.queueOff = 0; }
-            }
-            if (i < n) { l.fill(0, i); r.fill(0, i); if (played > 0) under += n - i; }
-            played += i;
-            if (starts) onAnchor({t: e.playbackTime, p: before, u: under, s: O.seq});
-            dry = i < n;
-        };
-        node.connect(ctx.destination);
-        O.node = node;
-        O.mode = 'script';
-        for (var j = 0; j < O.pending.length; ++j) O.queue.push(O.pending[j]);
-        O.pending = [];
-    }
-    if (ctx.audioWorklet && typeof AudioWorkletNode !== 'undefined') {
-        // One module per context: a processor name can be registered only once.
-        if (!ctx.tavWorkletLoaded) {
-            var url = URL.createObjectURL(new Blob([processor], {type: 'application/javascript'}));
-            ctx.tavWorkletLoaded = ctx.audioWorklet.addModule(url);
+    // The page makes its context at the start click, which may come after the program opened the sound (its
+    // globals open it at start-up): the pump attaches a context that appears later (tav_audio_tick).
+    O.attach = function(ctx) {
+        if (ctx.state === 'closed' || ctx.sampleRate !== rate) {
+            // Resampling is not worth it for the browsers we know: they honour the rate the page asks for.
+            O.failedCtx = ctx;
+            O.note = ctx.state === 'closed' ? 'audio context closed'
+                                            : 'audio context runs at ' + ctx.sampleRate + ' Hz, not ' + rate;
+            console.log('tav: ' + O.note + '; sound is off');
+            return;
         }
-        ctx.tavWorkletLoaded.then(function() {
+        O.ctx = ctx;
+        O.mode = 'starting';
+        O.note = "";
+        // The player's first frame is the next one handed over; what the silent output held is dropped.
+        O.base = O.handed;
+        O.anchors = [];
+        O.stallCap = Infinity;
+        O.openT = performance.now();
+        O.firstPumpT = undefined;
+        if (ctx.state !== 'running') ctx.resume().catch(function() {});
+        attachNode(ctx);
+    };
+    var ctx = typeof window !== 'undefined' ? window.tavAudioContext : null;
+    if (ctx) O.attach(ctx);
+    return O.mode === 'silent' ? 0 : 1;
+
+    function attachNode(ctx) {
+        function onAnchor(m) {
+            O.anchors.push(m);
+            if (O.anchors.length > 16) O.anchors.shift();
+            O.underrun = m.u;
+            if (m.s >= O.stallSeq) O.stallCap = Infinity;
+        }
+        function startScript() {
             if (O.closed) return;
-            var node = new AudioWorkletNode(ctx, 'tav-output',
-                                            {numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2]});
-            node.port.onmessage = function(e) { onAnchor(e.data); };
+            var node;
+            try { node = ctx.createScriptProcessor(2048, 0, 2); } catch (e) { O.note = 'no audio node'; return; }
+            var dry = true, played = 0, under = 0;
+            node.onaudioprocess = function(e) {
+                var b = e.outputBuffer, l = b.getChannelData(0), r = b.getChannelData(1), n = l.length, i = 0;
+                var starts = O.queue.length > 0, before = played;
+                while (i < n && O.queue.length) {
+                    var c = O.queue[0], k = Math.min(n - i, c.l.length - O.queueOff);
+                    l.set(c.l.subarray(O.queueOff, O.queueOff + k), i);
+                    r.set(c.r.subarray(O.queueOff, O.queueOff + k), i);
+                    i += k; O.queueOff += k;
+                    if (O.queueOff >= c.l.length) { O.queue.shift(); O.queueOff = 0; }
+                }
+                if (i < n) { l.fill(0, i); r.fill(0, i); if (played > 0) under += n - i; }
+                played += i;
+                if (starts) onAnchor({t: e.playbackTime, p: before, u: under, s: O.seq});
+                dry = i < n;
+            };
             node.connect(ctx.destination);
             O.node = node;
-            O.mode = 'worklet';
-            for (var j = 0; j < O.pending.length; ++j) {
-                var c = O.pending[j];
-                node.port.postMessage(c, [c.l.buffer, c.r.buffer]);
-            }
+            O.mode = 'script';
+            for (var j = 0; j < O.pending.length; ++j) O.queue.push(O.pending[j]);
             O.pending = [];
-        }).catch(function(e) {
-            O.note = 'no audio worklet (' + e + ')';
+        }
+        if (ctx.audioWorklet && typeof AudioWorkletNode !== 'undefined') {
+            // One module per context: a processor name can be registered only once.
+            if (!ctx.tavWorkletLoaded) {
+                var url = URL.createObjectURL(new Blob([processor], {type: 'application/javascript'}));
+                ctx.tavWorkletLoaded = ctx.audioWorklet.addModule(url);
+            }
+            ctx.tavWorkletLoaded.then(function() {
+                if (O.closed) return;
+                var node = new AudioWorkletNode(ctx, 'tav-output',
+                                                {numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2]});
+                node.port.onmessage = function(e) { onAnchor(e.data); };
+                node.connect(ctx.destination);
+                O.node = node;
+                O.mode = 'worklet';
+                for (var j = 0; j < O.pending.length; ++j) {
+                    var c = O.pending[j];
+                    node.port.postMessage(c, [c.l.buffer, c.r.buffer]);
+                }
+                O.pending = [];
+            }).catch(function(e) {
+                O.note = 'no audio worklet (' + e + ')';
+                startScript();
+            });
+        } else {
             startScript();
-        });
-    } else {
-        startScript();
+        }
     }
-    return 1;
 });
 
-// Called at each pump, when the page has had its turn: a player that has played nothing after 1.5 s of pumps
-// (no gesture, the browser refused the context, or the node never ran) will not start by itself, so the show
-// plays on silently.
-// The time counts from the first pump, since the program may work a long while before it yields at all.
+// Called at each pump, when the page has had its turn. The silent output takes up a context the page made
+// since. A player that has played nothing after 1.5 s of pumps (no gesture, the browser refused the context, or
+// the node never ran) will not start by itself, so the show plays on silently. The time counts from the first
+// pump, since the program may work a long while before it yields at all.
 EM_JS(void, tav_audio_tick, (), {
     var O = Module.tavAudioOutput;
-    if (!O || O.closed || O.mode === 'silent') return;
+    if (!O || O.closed) return;
+    if (O.mode === 'silent') {
+        var late = typeof window !== 'undefined' ? window.tavAudioContext : null;
+        if (late && !O.ctx && late !== O.failedCtx) O.attach(late);
+        return;
+    }
+    // Whether the player ran out before this pump tops it up: until it reports again, the gap's length is
+    // unknown, and the report to tests says so (steady false).
+    var last = O.anchors.length ? O.anchors[O.anchors.length - 1] : null;
+    O.dry = !last || O.base + last.p + (O.ctx.currentTime - last.t) * O.rate >= O.handed;
     var now = performance.now();
     if (O.firstPumpT === undefined) O.firstPumpT = now;
     if (O.anchors.length > 0 || now - O.firstPumpT < 1500) return;
@@ -134,6 +158,8 @@ EM_JS(void, tav_audio_tick, (), {
     O.node = null;
     O.queue = [];
     O.pending = [];
+    O.failedCtx = O.ctx;
+    O.ctx = null;
     O.mode = 'silent';
     O.silentT0 = now;
     O.silentBase = O.lastPlayed;
@@ -154,7 +180,7 @@ EM_JS(double, tav_audio_position, (int withLatency), {
         for (var i = O.anchors.length - 1; i >= 0; --i) {
             if (O.anchors[i].t <= now) { a = O.anchors[i]; break; }
         }
-        p = a ? a.p + (now - a.t) * O.rate : 0;
+        p = O.base + (a ? a.p + (now - a.t) * O.rate : 0);
         p = Math.min(p, O.stallCap);
     }
     p = Math.max(0, Math.min(p, O.handed));
@@ -180,7 +206,7 @@ EM_JS(void, tav_audio_submit, (const short* samples, int frames), {
     if (O.mode === 'worklet' && O.anchors.length > 0) {
         // The clock says the player ran dry: until it reports how it went on, nothing past what it had is heard.
         var a = O.anchors[O.anchors.length - 1];
-        if (a.p + (O.ctx.currentTime - a.t) * O.rate >= O.handed && O.stallCap === Infinity) {
+        if (O.base + a.p + (O.ctx.currentTime - a.t) * O.rate >= O.handed && O.stallCap === Infinity) {
             O.stallCap = O.handed;
             O.stallSeq = O.seq;
         }
@@ -209,7 +235,8 @@ EM_JS(void, tav_audio_close, (), {
     O.pending = [];
 });
 
-// What the program hears now, for people and tests: window.tavAudio. `songs` holds order, row, playing.
+// What the program hears now, for people and tests: window.tavAudio. `songs` holds order, row, playing;
+// `steady` is false while a gap in the sound is not yet accounted for (underrunFrames lags behind it).
 EM_JS(void, tav_audio_publish, (double mixed, double audible, double start, const int* songs, int count), {
     var O = Module.tavAudioOutput;
     if (!O || typeof window === 'undefined') return;
@@ -220,7 +247,8 @@ EM_JS(void, tav_audio_publish, (double mixed, double audible, double start, cons
     }
     var c = O.ctx;
     window.tavAudio = {
-        mode: O.closed ? 'closed' : O.mode, note: O.note, rate: O.rate, bufferFrames: O.bufferFrames,
+        mode: O.closed ? 'closed' : O.mode, note: O.note,
+        steady: O.mode === 'silent' || (!O.dry && O.stallCap === Infinity), rate: O.rate, bufferFrames: O.bufferFrames,
         mixed: mixed, audible: audible, start: start, handed: O.handed, underrunFrames: O.underrun,
         ctxTime: c ? c.currentTime : null, latency: c ? (c.outputLatency || 0) + (c.baseLatency || 0) : 0,
         anchor: O.anchors.length ? O.anchors[O.anchors.length - 1] : null, perfNow: performance.now(),

@@ -146,8 +146,17 @@ def case_audio_clock(args):
         sp.start(b, site.url())
         b.wait_for("window.tavAudio && tavAudio.songs.length && tavAudio.songs[0].playing && "
                    "tavAudio.audible > tavAudio.start", timeout=20)
-        samples = sample_audio(b, 5.0)
+        samples = sample_audio(b, 2.5)
+        # Hold the page's thread for 0.4 s, twice the buffer: the player runs dry, and the position must stop
+        # with what was really played instead of following the clock through the gap. The gap's size is known
+        # only once the player reports again, so sampling resumes a little later.
+        b.eval("(t => { while (performance.now() - t < 400) {} })(performance.now())")
+        b.pump(0.3)
+        samples += sample_audio(b, 2.5)
         check_clock(samples, song)
+        if samples[-1]["underrunFrames"] < samples[0]["rate"] * 0.1:
+            raise AssertionError("the held thread left no gap in the sound (%d frames)"
+                                 % samples[-1]["underrunFrames"])
         press_f1_twice(args, b)
         b.press("Escape")
         t = sp.wait_ended(b, timeout=15)
@@ -163,6 +172,11 @@ def check_clock(samples, song):
     if modes != {"worklet"}:
         raise AssertionError("audio output modes %s, expected the worklet (note: %s)" % (modes, samples[-1]["note"]))
     rate = samples[0]["rate"]
+    # While the player is dry the length of its gap is not known yet; such moments give no reference.
+    steady = [s for s in samples if s["steady"]]
+    if len(steady) < 10:
+        raise AssertionError("only %d of %d samples without a gap in progress" % (len(steady), len(samples)))
+    samples = steady
     first = samples[0]
 
     def heard(s):  # seconds of our frames the clock says have reached the listener
@@ -189,7 +203,7 @@ def check_clock(samples, song):
     # Rows are whole, so the difference to a continuous clock spreads over just under one row.
     if spread > 1.1:
         raise AssertionError("music position strays from the audio clock by %.2f rows" % spread)
-    if max(abs(d) for d in frame_dev) > 0.012:
+    if max(abs(d) for d in frame_dev) > 0.02:
         raise AssertionError("audible frame strays from the audio clock by %.1f ms"
                              % (max(abs(d) for d in frame_dev) * 1000))
     buffer_s = first["bufferFrames"] / rate
@@ -232,6 +246,10 @@ def click_ok(b):
                "(document.getElementById('box-ok') && document.getElementById('box-ok').getBoundingClientRect())")
     if not r:
         raise AssertionError("no message box showing")
+    # What a click there reaches: a full-screen canvas covers everything else on the page.
+    top = b.eval("(e => e ? e.tagName + '#' + e.id : 'nothing')(document.elementFromPoint(%f, %f))" % (r[0], r[1]))
+    if top != "BUTTON#box-ok":
+        raise AssertionError("the message box's OK button is hidden under %s" % top)
     b.click(r[0], r[1])
 
 
@@ -281,8 +299,8 @@ def case_no_web_audio(args):
         keep(args, shot, "silent")
         if shot.lit_fraction() < 0.01:
             raise AssertionError("nothing drawn")
-        b.press("Escape")
-        t = sp.wait_ended(b, timeout=15)
+        # The fast soundtrack ends the show within some 25 s, on the silent output's clock alone.
+        t = sp.wait_ended(b, timeout=60)
         if t["exitCode"] != 0:
             raise AssertionError("exit code %r" % t["exitCode"])
         sp.check_no_errors(b, "without Web Audio")

@@ -230,7 +230,8 @@ bool webGlContextReady(int webglMajorVersion, int width, int height)
     emscripten_glEnableVertexAttribArray(2);
     emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
     emscripten_glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
-    emscripten_glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(6 * sizeof(float)));
+    emscripten_glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                                     reinterpret_cast<void*>(6 * sizeof(float)));
     emscripten_glActiveTexture(WEBGL_TEXTURE0);
     if (!glTexturesInit())
         return false;

@@ -18,9 +18,9 @@ GlVertex first;
 // on the default material: 0.2 * 0.2 in colour, the diffuse alpha 1.
 const float litColor[4] = {0.04f, 0.04f, 0.04f, 1.0f};
 
-float clamp01(float v)
+unsigned char channel(float v)
 {
-    return v < 0 ? 0 : v > 1 ? 1 : v;
+    return static_cast<unsigned char>((v < 0 ? 0 : v > 1 ? 1 : v) * 255.0f + 0.5f);
 }
 
 GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const float* st)
@@ -35,10 +35,10 @@ GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const
     v.s = st[0];
     v.t = st[1];
     const float* colour = glState.lighting ? litColor : rgba;
-    v.r = clamp01(colour[0]);
-    v.g = clamp01(colour[1]);
-    v.b = clamp01(colour[2]);
-    v.a = clamp01(colour[3]);
+    v.r = channel(colour[0]);
+    v.g = channel(colour[1]);
+    v.b = channel(colour[2]);
+    v.a = channel(colour[3]);
     return v;
 }
 

@@ -8,7 +8,7 @@
 struct GlVertex {
     float x, y, z, w;   // clip coordinates
     float s, t;
-    float r, g, b, a;
+    unsigned char r, g, b, a;   // 8 bits a channel, as the framebuffer keeps them: a smaller upload
 };
 
 enum class GlPrimitive { triangles, lines, points };

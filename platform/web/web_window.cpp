@@ -57,26 +57,29 @@ EM_JS(int, tavNextKey, (char* code, int codeSize, int* info), {
 
 EM_JS(void, tavSetCanvasSize, (int width, int height), {
     var canvas = document.getElementById("canvas");
-    if (canvas) {
+    // Assigning a size clears the drawing buffer even when it stays the same.
+    if (canvas && (canvas.width !== width || canvas.height !== height)) {
         canvas.width = width;
         canvas.height = height;
     }
 });
 
-// The start click and F1's keydown are the user gestures a browser wants; where it refuses anyway, the canvas
-// stays in the page.
+// The page's stage (the canvas and the message boxes) goes full screen, the canvas scaled to fit. The start
+// click and F1's keydown are the user gestures a browser wants; where it refuses anyway, the canvas stays in the
+// page.
 EM_JS(void, tavEnterFullscreen, (), {
-    var canvas = document.getElementById("canvas");
-    if (!canvas || !canvas.requestFullscreen || document.fullscreenElement === canvas) {
+    var stage = document.getElementById("stage") || document.getElementById("canvas");
+    if (!stage || !stage.requestFullscreen || document.fullscreenElement === stage) {
         return;
     }
+    var refused = function(error) { console.log("tav: full screen refused: " + (error && error.message)); };
     try {
-        var request = canvas.requestFullscreen({navigationUI: "hide"});
+        var request = stage.requestFullscreen({navigationUI: "hide"});
         if (request && request.catch) {
-            request.catch(function(error) { console.log("tav: full screen refused: " + error.message); });
+            request.catch(refused);
         }
     } catch (error) {
-        console.log("tav: full screen refused: " + error.message);
+        refused(error);
     }
 });
 

@@ -20,9 +20,10 @@ int main()
     attributes.antialias = false;
     attributes.preserveDrawingBuffer = true;
     attributes.premultipliedAlpha = false;
-    attributes.majorVersion = 2;
+    // The page may ask for WebGL 1 (window.glCasesWebgl = 1) to try the stand-in where WebGL 2 is missing.
+    attributes.majorVersion = EM_ASM_INT({ return window.glCasesWebgl === 1 ? 1 : 2; });
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#canvas", &attributes);
-    if (context <= 0) {
+    if (context <= 0 && attributes.majorVersion == 2) {
         attributes.majorVersion = 1;
         context = emscripten_webgl_create_context("#canvas", &attributes);
     }

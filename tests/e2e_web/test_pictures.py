@@ -58,7 +58,8 @@ printErr: function(t){console.warn(t)}, onRuntimeInitialized: function(){ Module
 PAGE = """<!doctype html><html><head><meta charset="utf-8"><title>%s</title>
 <style>body{margin:0;background:#000}canvas{display:block}</style></head><body>
 <canvas id="canvas" width="800" height="600"></canvas>
-<script>var Module = {canvas: document.getElementById('canvas'), print: function(t){console.log(t)},
+<script>window.glCasesWebgl = %d;
+var Module = {canvas: document.getElementById('canvas'), print: function(t){console.log(t)},
 printErr: function(t){console.warn(t)}};</script>
 <script src="%s.js"></script></body></html>
 """
@@ -100,8 +101,9 @@ def serve_page(site, program, build_dir):
         if not os.path.exists(src):
             raise SystemExit("missing %s: build the browser tree first" % src)
         shutil.copy(src, site)
-    with open(os.path.join(site, program + ".html"), "w") as f:
-        f.write(PAGE % (program, program))
+    for webgl in (1, 2):
+        with open(os.path.join(site, "%s_webgl%d.html" % (program, webgl)), "w") as f:
+            f.write(PAGE % (program, webgl, program))
 
 
 def fetch_bytes(browser, expression):
@@ -127,35 +129,45 @@ def gl_cases(args, out):
     failures = []
     try:
         serve_page(site, "gl_cases_web", args.web_build)
-        with cdp.Server(site) as server, cdp.Browser() as browser:
-            browser.set_viewport(800, 600)
-            browser.open(server.url("gl_cases_web.html"))
-            browser.wait_for("window.glCasesDone === true", timeout=30)
-            count = browser.eval("window.glCases ? window.glCases.length : -1")
-            if count <= 0:
-                raise SystemExit("the browser drew no GL case (no WebGL?): %s" % browser.errors())
-            webgl = browser.eval("window.glCases[0].webgl")
-            print("gl cases: WebGL %d on SwiftShader against Mesa headless" % webgl)
-            for i in range(count):
-                name = browser.eval("window.glCases[%d].name" % i)
-                raw = fetch_bytes(browser, "window.glCases[%d].pixels" % i)
-                web = rgb_image(raw, CASE_W, CASE_H)
-                with open(os.path.join(native_dir, name + ".rgba"), "rb") as f:
-                    native = rgb_image(f.read(), CASE_W, CASE_H)
-                largest, share, unexplained, diff = compare(native, web, GL_TOLERANCE)
-                native.save(os.path.join(out, name + "_native.png"))
-                web.save(os.path.join(out, name + "_web.png"))
-                diff.point(lambda v: min(255, v * 8)).save(os.path.join(out, name + "_diff.png"))
-                ok = share <= GL_EDGE_SHARE and unexplained <= GL_UNEXPLAINED_SHARE * CASE_W * CASE_H
-                print("  %-16s largest difference %3d, %.3f%% of pixels above %d, %d not at an edge  %s"
-                      % (name, largest, share * 100, GL_TOLERANCE, unexplained, "ok" if ok else "FAIL"))
-                if not ok:
-                    failures.append(name)
-            errors = browser.errors()
-            if errors:
-                failures.append("browser errors: %s" % errors)
+        for webgl in (2, 1):
+            failures += gl_cases_on(site, webgl, native_dir, out)
     finally:
         shutil.rmtree(site, ignore_errors=True)
+    return failures
+
+
+def gl_cases_on(site, webgl_asked, native_dir, out):
+    """The cases in one browser on the WebGL version asked for, against the native pictures."""
+    failures = []
+    with cdp.Server(site) as server, cdp.Browser() as browser:
+        browser.set_viewport(800, 600)
+        browser.open(server.url("gl_cases_web_webgl%d.html" % webgl_asked))
+        browser.wait_for("window.glCasesDone === true", timeout=30)
+        count = browser.eval("window.glCases ? window.glCases.length : -1")
+        if count <= 0:
+            raise SystemExit("the browser drew no GL case (no WebGL?): %s" % browser.errors())
+        webgl = browser.eval("window.glCases[0].webgl")
+        print("gl cases: WebGL %d on SwiftShader against Mesa headless" % webgl)
+        for i in range(count):
+            name = browser.eval("window.glCases[%d].name" % i)
+            raw = fetch_bytes(browser, "window.glCases[%d].pixels" % i)
+            web = rgb_image(raw, CASE_W, CASE_H)
+            with open(os.path.join(native_dir, name + ".rgba"), "rb") as f:
+                native = rgb_image(f.read(), CASE_W, CASE_H)
+            largest, share, unexplained, diff = compare(native, web, GL_TOLERANCE)
+            native.save(os.path.join(out, name + "_native.png"))
+            web.save(os.path.join(out, "%s_webgl%d.png" % (name, webgl)))
+            diff.point(lambda v: min(255, v * 8)).save(os.path.join(out, "%s_webgl%d_diff.png" % (name, webgl)))
+            ok = share <= GL_EDGE_SHARE and unexplained <= GL_UNEXPLAINED_SHARE * CASE_W * CASE_H
+            print("  %-16s largest difference %3d, %.3f%% of pixels above %d, %d not at an edge  %s"
+                  % (name, largest, share * 100, GL_TOLERANCE, unexplained, "ok" if ok else "FAIL"))
+            if not ok:
+                failures.append("%s (WebGL %d)" % (name, webgl))
+        if webgl != webgl_asked:
+            failures.append("WebGL %d asked, %d given" % (webgl_asked, webgl))
+        errors = browser.errors()
+        if errors:
+            failures.append("browser errors: %s" % errors)
     return failures
 
 

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The whole test suite a second time, built with clang-14's address and undefined-behaviour sanitizers in
-# build-asan/ and run with leak detection on; then every fuzz target for 60 seconds. Any report fails the run.
+# build-asan/ and run with leak detection on; then every fuzz target for 30 seconds. Any report fails the run.
 # An input that makes a fuzz target fail is kept in tests/corpus/<target>/ as a regression file.
-# FUZZ_SECONDS overrides the 60 seconds per target (0 skips the fuzz runs); SANITIZE_SUITE=0 skips the suite.
+# FUZZ_SECONDS overrides the 30 seconds per target (0 skips the fuzz runs); SANITIZE_SUITE=0 skips the suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build-asan
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-30}
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -75,8 +75,14 @@ EM_JS(void, tavEnterFullscreen, (), {
     var refused = function(error) { console.log("tav: full screen refused: " + (error && error.message)); };
     try {
         var request = stage.requestFullscreen({navigationUI: "hide"});
-        if (request && request.catch) {
-            request.catch(refused);
+        if (request && request.then) {
+            // In full screen the browser keeps Escape for itself (it leaves full screen); the show quits on
+            // it, so ask for the key. A long press still leaves full screen.
+            request.then(function() {
+                if (navigator.keyboard && navigator.keyboard.lock) {
+                    navigator.keyboard.lock(["Escape"]).catch(function() {});
+                }
+            }, refused);
         }
     } catch (error) {
         refused(error);
@@ -84,6 +90,9 @@ EM_JS(void, tavEnterFullscreen, (), {
 });
 
 EM_JS(void, tavLeaveFullscreen, (), {
+    if (navigator.keyboard && navigator.keyboard.unlock) {
+        navigator.keyboard.unlock();
+    }
     if (document.fullscreenElement && document.exitFullscreen) {
         document.exitFullscreen().catch(function() {});
     }

@@ -22,6 +22,8 @@ done
 # Debian's python has the packages above; another python3 earlier on PATH may not.
 python=/usr/bin/python3
 export PYTHONDONTWRITEBYTECODE=1
+# em++ links with node scripts that need acorn, which Debian keeps in its own module folder.
+export NODE_PATH=/usr/share/nodejs
 
 if [ $build -eq 1 ]; then
   ./scripts/build-web.sh || exit 1

@@ -1,0 +1,327 @@
+// The audio output of the sound library in the browser: the main thread mixes and hands blocks to an
+// AudioWorklet (a ScriptProcessor where worklets are missing) on the page's window.tavAudioContext; the audible
+// frame is what the audio clock says has played, less the output latency. Without a running context, a silent
+// output consumes frames in real time so the music position still advances. Main thread only: no threads.
+#include <emscripten.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/common/sound_mixer.h"
+#include "platform/web/web_audio.h"
+
+// The JavaScript half keeps its state in Module.tavAudioOutput. Frame counts are "ours": frames handed over
+// since the output opened. `played` is what the clock says has reached the listener, never more than was
+// handed over; `consumed` is what the player has taken from the queue (played plus the latency).
+// clang-format off
+EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
+    var processor =
+        "class TavOutput extends AudioWorkletProcessor {" +
+        " constructor() { super(); this.q = []; this.off = 0; this.played = 0; this.under = 0; this.seq = 0;" +
+        "  this.since = 0; this.dry = true; this.stopped = false;" +
+        "  this.port.onmessage = (e) => { var m = e.data; if (m.stop) { this.stopped = true; this.q = []; return; }" +
+        "   this.q.push(m); this.seq = m.seq; }; }" +
+        " process(inputs, outputs) {" +
+        "  var out = outputs[0], l = out[0], r = out[1] || out[0], n = l.length, i = 0;" +
+        "  var starts = this.q.length > 0, before = this.played;" +
+        "  while (i < n && this.q.length) {" +
+        "   var c = this.q[0], k = Math.min(n - i, c.l.length - this.off);" +
+        "   l.set(c.l.subarray(this.off, this.off + k), i); r.set(c.r.subarray(this.off, this.off + k), i);" +
+        "   i += k; this.off += k; if (this.off >= c.l.length) { this.q.shift(); this.off = 0; } }" +
+        "  if (i < n) { l.fill(0, i); r.fill(0, i); if (this.played > 0) this.under += n - i; }" +
+        "  this.played += i;" +
+        /* A quantum that starts with our frames anchors the clock: frame `before` plays at currentTime. After a
+           gap the anchor is sent at once, so the main thread stops counting the gap as played. */
+        "  if (starts && (this.dry || ++this.since >= 8)) {" +
+        "   this.port.postMessage({t: currentTime, p: before, u: this.under, s: this.seq}); this.since = 0; }" +
+        "  this.dry = i < n;" +
+        "  return !this.stopped; } }" +
+        "registerProcessor('tav-output', TavOutput);";
+
+    var O = {mode: 'silent', rate: rate, bufferFrames: bufferFrames, handed: 0, seq: 0, pending: [],
+             queue: [], queueOff: 0, anchors: [], base: 0, stallCap: Infinity, stallSeq: 0, underrun: 0,
+             lastPlayed: 0, silentT0: performance.now(), silentBase: 0, openT: 0, ctx: null, failedCtx: null,
+             node: null, closed: false, note: "no audio context"};
+    Module.tavAudioOutput = O;
+    // The page makes its context at the start click, which may come after the program opened the sound (its
+    // globals open it at start-up): the pump attaches a context that appears later (tav_audio_tick).
+    O.attach = function(ctx) {
+        if (ctx.state === 'closed' || ctx.sampleRate !== rate) {
+            // Resampling is not worth it for the browsers we know: they honour the rate the page asks for.
+            O.failedCtx = ctx;
+            O.note = ctx.state === 'closed' ? 'audio context closed'
+                                            : 'audio context runs at ' + ctx.sampleRate + ' Hz, not ' + rate;
+            console.log('tav: ' + O.note + '; sound is off');
+            return;
+        }
+        O.ctx = ctx;
+        O.mode = 'starting';
+        O.note = "";
+        // The player's first frame is the next one handed over; what the silent output held is dropped.
+        O.base = O.handed;
+        O.anchors = [];
+        O.stallCap = Infinity;
+        O.openT = performance.now();
+        O.firstPumpT = undefined;
+        if (ctx.state !== 'running') ctx.resume().catch(function() {});
+        attachNode(ctx);
+    };
+    var ctx = typeof window !== 'undefined' ? window.tavAudioContext : null;
+    if (ctx) O.attach(ctx);
+    return O.mode === 'silent' ? 0 : 1;
+
+    function attachNode(ctx) {
+        function onAnchor(m) {
+            O.anchors.push(m);
+            if (O.anchors.length > 16) O.anchors.shift();
+            O.underrun = m.u;
+            if (m.s >= O.stallSeq) O.stallCap = Infinity;
+        }
+        function startScript() {
+            if (O.closed) return;
+            var node;
+            try { node = ctx.createScriptProcessor(2048, 0, 2); } catch (e) { O.note = 'no audio node'; return; }
+            var dry = true, played = 0, under = 0;
+            node.onaudioprocess = function(e) {
+                var b = e.outputBuffer, l = b.getChannelData(0), r = b.getChannelData(1), n = l.length, i = 0;
+                var starts = O.queue.length > 0, before = played;
+                while (i < n && O.queue.length) {
+                    var c = O.queue[0], k = Math.min(n - i, c.l.length - O.queueOff);
+                    l.set(c.l.subarray(O.queueOff, O.queueOff + k), i);
+                    r.set(c.r.subarray(O.queueOff, O.queueOff + k), i);
+                    i += k; O.queueOff += k;
+                    if (O.queueOff >= c.l.length) { O.queue.shift(); O.queueOff = 0; }
+                }
+                if (i < n) { l.fill(0, i); r.fill(0, i); if (played > 0) under += n - i; }
+                played += i;
+                if (starts) onAnchor({t: e.playbackTime, p: before, u: under, s: O.seq});
+                dry = i < n;
+            };
+            node.connect(ctx.destination);
+            O.node = node;
+            O.mode = 'script';
+            for (var j = 0; j < O.pending.length; ++j) O.queue.push(O.pending[j]);
+            O.pending = [];
+        }
+        if (ctx.audioWorklet && typeof AudioWorkletNode !== 'undefined') {
+            // One module per context: a processor name can be registered only once.
+            if (!ctx.tavWorkletLoaded) {
+                var url = URL.createObjectURL(new Blob([processor], {type: 'application/javascript'}));
+                ctx.tavWorkletLoaded = ctx.audioWorklet.addModule(url);
+            }
+            ctx.tavWorkletLoaded.then(function() {
+                if (O.closed) return;
+                var node = new AudioWorkletNode(ctx, 'tav-output',
+                                                {numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2]});
+                node.port.onmessage = function(e) { onAnchor(e.data); };
+                node.connect(ctx.destination);
+                O.node = node;
+                O.mode = 'worklet';
+                for (var j = 0; j < O.pending.length; ++j) {
+                    var c = O.pending[j];
+                    node.port.postMessage(c, [c.l.buffer, c.r.buffer]);
+                }
+                O.pending = [];
+            }).catch(function(e) {
+                O.note = 'no audio worklet (' + e + ')';
+                startScript();
+            });
+        } else {
+            startScript();
+        }
+    }
+});
+
+// Called at each pump, when the page has had its turn. The silent output takes up a context the page made
+// since. A player that has played nothing after 1.5 s of pumps (no gesture, the browser refused the context, or
+// the node never ran) will not start by itself, so the show plays on silently. The time counts from the first
+// pump, since the program may work a long while before it yields at all.
+EM_JS(void, tav_audio_tick, (), {
+    var O = Module.tavAudioOutput;
+    if (!O || O.closed) return;
+    if (O.mode === 'silent') {
+        var late = typeof window !== 'undefined' ? window.tavAudioContext : null;
+        if (late && !O.ctx && late !== O.failedCtx) O.attach(late);
+        return;
+    }
+    // Whether the player ran out before this pump tops it up: until it reports again, the gap's length is
+    // unknown, and the report to tests says so (steady false).
+    var last = O.anchors.length ? O.anchors[O.anchors.length - 1] : null;
+    O.dry = !last || O.base + last.p + (O.ctx.currentTime - last.t) * O.rate >= O.handed;
+    var now = performance.now();
+    if (O.firstPumpT === undefined) O.firstPumpT = now;
+    if (O.anchors.length > 0 || now - O.firstPumpT < 1500) return;
+    O.note = O.ctx.state === 'running' ? 'audio node did not start'
+                                       : 'audio context did not start (' + O.ctx.state + ')';
+    console.log('tav: ' + O.note + '; sound is off');
+    if (O.node) { O.node.disconnect(); if (O.node.port) O.node.port.postMessage({stop: true}); }
+    O.node = null;
+    O.queue = [];
+    O.pending = [];
+    O.failedCtx = O.ctx;
+    O.ctx = null;
+    O.mode = 'silent';
+    O.silentT0 = now;
+    O.silentBase = O.lastPlayed;
+});
+
+// Frames the player has taken (latency 0) or the listener has heard (latency counted), from the newest anchor
+// the clock has reached; in the silent output both follow performance.now().
+EM_JS(double, tav_audio_position, (int withLatency), {
+    var O = Module.tavAudioOutput;
+    if (!O || O.closed) return 0;
+    var p;
+    if (O.mode === 'silent') {
+        p = O.silentBase + (performance.now() - O.silentT0) * O.rate / 1000;
+    } else {
+        var now = O.ctx.currentTime;
+        if (withLatency) now -= (O.ctx.outputLatency || 0) + (O.ctx.baseLatency || 0);
+        var a = null;
+        for (var i = O.anchors.length - 1; i >= 0; --i) {
+            if (O.anchors[i].t <= now) { a = O.anchors[i]; break; }
+        }
+        p = O.base + (a ? a.p + (now - a.t) * O.rate : 0);
+        p = Math.min(p, O.stallCap);
+    }
+    p = Math.max(0, Math.min(p, O.handed));
+    if (withLatency) {
+        p = Math.max(p, O.lastPlayed);
+        O.lastPlayed = p;
+    }
+    return Math.floor(p);
+});
+
+// Hands `frames` interleaved 16-bit stereo frames at `samples` to the player.
+EM_JS(void, tav_audio_submit, (const short* samples, int frames), {
+    var O = Module.tavAudioOutput;
+    if (!O || O.closed) return;
+    var l = new Float32Array(frames), r = new Float32Array(frames);
+    var base = samples >> 1;
+    for (var i = 0; i < frames; ++i) {
+        l[i] = HEAP16[base + 2 * i] / 32768;
+        r[i] = HEAP16[base + 2 * i + 1] / 32768;
+    }
+    O.seq++;
+    var chunk = {l: l, r: r, seq: O.seq};
+    if (O.mode === 'worklet' && O.anchors.length > 0) {
+        // The clock says the player ran dry: until it reports how it went on, nothing past what it had is heard.
+        var a = O.anchors[O.anchors.length - 1];
+        if (O.base + a.p + (O.ctx.currentTime - a.t) * O.rate >= O.handed && O.stallCap === Infinity) {
+            O.stallCap = O.handed;
+            O.stallSeq = O.seq;
+        }
+    }
+    O.handed += frames;
+    if (O.mode === 'worklet') {
+        O.node.port.postMessage(chunk, [l.buffer, r.buffer]);
+    } else if (O.mode === 'script') {
+        O.queue.push(chunk);
+    } else if (O.mode === 'starting') {
+        O.pending.push(chunk);
+    }
+});
+
+EM_JS(void, tav_audio_close, (), {
+    var O = Module.tavAudioOutput;
+    if (!O) return;
+    O.closed = true;
+    if (O.node) {
+        O.node.disconnect();
+        if (O.node.port) { O.node.port.postMessage({stop: true}); O.node.port.close(); }
+        O.node.onaudioprocess = null;
+    }
+    O.node = null;
+    O.queue = [];
+    O.pending = [];
+});
+
+// What the program hears now, for people and tests: window.tavAudio. `songs` holds order, row, playing;
+// `steady` is false while a gap in the sound is not yet accounted for (underrunFrames lags behind it).
+EM_JS(void, tav_audio_publish, (double mixed, double audible, double start, const int* songs, int count), {
+    var O = Module.tavAudioOutput;
+    if (!O || typeof window === 'undefined') return;
+    var list = [];
+    for (var i = 0; i < count; ++i) {
+        var b = (songs >> 2) + 3 * i;
+        list.push({order: HEAP32[b], row: HEAP32[b + 1], playing: HEAP32[b + 2] !== 0});
+    }
+    var c = O.ctx;
+    window.tavAudio = {
+        mode: O.closed ? 'closed' : O.mode, note: O.note,
+        steady: O.mode === 'silent' || (!O.dry && O.stallCap === Infinity), rate: O.rate, bufferFrames: O.bufferFrames,
+        mixed: mixed, audible: audible, start: start, handed: O.handed, underrunFrames: O.underrun,
+        ctxTime: c ? c.currentTime : null, latency: c ? (c.outputLatency || 0) + (c.baseLatency || 0) : 0,
+        anchor: O.anchors.length ? O.anchors[O.anchors.length - 1] : null, perfNow: performance.now(),
+        songs: list
+    };
+});
+// clang-format on
+
+namespace {
+
+struct WebOutput {
+    bool open = false;
+    uint32_t id = 0;
+    uint64_t start = 0;  // the global mixed-frame count when the output opened: its first frame
+    int bufferFrames = 0;
+};
+
+WebOutput output;
+uint32_t openCount = 0;
+
+const int blockFrames = 2048;  // one mixing call; the pump mixes as many as the buffer target asks for
+const int minimumTopUp = 128;  // less than one render quantum is not worth a message
+
+}  // namespace
+
+bool openDeviceOutput(SoundState& state) {
+    output.open = true;
+    output.id = ++openCount;
+    output.start = state.mixed;
+    output.bufferFrames = std::max(blockFrames, state.rate * state.bufferMs / 1000);
+    tav_audio_open(state.rate, output.bufferFrames);
+    state.device = output.id;
+    state.deviceDelayFrames = 0;
+    state.openedAt = state.mixed;
+    return true;
+}
+
+void closeDeviceOutput(uint32_t device) {
+    if (device == 0 || device != output.id || !output.open) return;
+    output.open = false;
+    tav_audio_close();
+}
+
+uint64_t audibleFrameLocked(SoundState& state) {
+    if (state.output != OUTPUT_DEVICE || !output.open) return state.mixed;
+    double heard = state.countDeviceDelay ? tav_audio_position(1) : tav_audio_position(0);
+    uint64_t audible = output.start + static_cast<uint64_t>(heard);
+    return std::min(audible, state.mixed);
+}
+
+void webAudioPump() {
+    SoundState& state = soundState();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.output != OUTPUT_DEVICE || !output.open) return;
+    tav_audio_tick();
+    // Keep the buffer target queued: enough to cover until the next pump, even when a frame is slow.
+    uint64_t consumed = output.start + static_cast<uint64_t>(tav_audio_position(0));
+    uint64_t queued = state.mixed > consumed ? state.mixed - consumed : 0;
+    static std::vector<int16_t> block(2 * blockFrames);
+    int64_t want = static_cast<int64_t>(output.bufferFrames) - static_cast<int64_t>(queued);
+    while (want >= minimumTopUp) {
+        int frames = static_cast<int>(std::min<int64_t>(want, blockFrames));
+        mixLocked(state, block.data(), frames);
+        tav_audio_submit(block.data(), frames);
+        want -= frames;
+    }
+    uint64_t audible = audibleFrameLocked(state);
+    std::vector<int> songs;
+    for (auto& song : state.songs) {
+        PositionMark mark{0, 0, 0};
+        song->marks.lookup(audible, mark);
+        songs.insert(songs.end(), {mark.a, mark.b, song->playing ? 1 : 0});
+    }
+    tav_audio_publish(static_cast<double>(state.mixed), static_cast<double>(audible),
+                      static_cast<double>(output.start), songs.data(), static_cast<int>(state.songs.size()));
+}

@@ -26,6 +26,7 @@ src=$root/build-websrc
 jobs=2
 export NODE_PATH=/usr/share/nodejs  # Debian's emcc needs its acorn from there with the machine's node
 file_packager=/usr/share/emscripten/tools/file_packager.py
+. "$root/scripts/lib/debian.sh"
 
 step_start=0
 step() { step_start=$(date +%s); echo "== $1" >&2; }
@@ -65,57 +66,17 @@ if [ "${1:-}" = "--serve" ]; then
   [ -n "${2:-}" ] && port=$2
 fi
 
-# ---- Packages, and deb-src lines for apt-get source (the same file scripts/build-windows.sh writes).
+# ---- Packages, and deb-src lines for apt-get source.
 install_packages() {
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        $sudo tee /etc/apt/sources.list.d/tav-deb-src.sources >/dev/null
-    else
-      printf 'deb-src http://deb.debian.org/debian bookworm main\ndeb-src http://deb.debian.org/debian bookworm-updates main\n' |
-        $sudo tee /etc/apt/sources.list.d/tav-deb-src.list >/dev/null
-    fi
-    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
-  fi
+  add_deb_src && apt_update
   ./scripts/install-deps.sh emscripten nodejs python3 dpkg-dev
-}
-
-# ---- Debian's source packages, unpacked once. A mirror may lack a version's files: try each version the
-# archives list, and where only the Debian part is missing, use the upstream tarball that did arrive.
-fetch_sources() {
-  mkdir -p "$src"
-  local package version got orig
-  for package in zlib libopenmpt libglu; do
-    source_dir "$package" >/dev/null 2>&1 && continue
-    got=0
-    for version in "" $(apt-cache showsrc "$package" | awk '/^Version:/ {print "=" $2}' | sort -ru); do
-      if (cd "$src" && apt-get source -qq "$package$version" >/dev/null 2>&1); then
-        got=1
-        break
-      fi
-    done
-    if [ $got -eq 0 ]; then
-      orig=$(ls "$src/${package}"_*.orig.tar.* 2>/dev/null | head -n 1 || true)
-      [ -n "$orig" ] || { echo "apt-get source $package failed" >&2; exit 1; }
-      mkdir -p "$src/$package-upstream"
-      tar -xf "$orig" -C "$src/$package-upstream" --strip-components=1
-    fi
-  done
-}
-source_dir() {
-  local dir
-  dir=$(ls -d "$src/$1"-*/ 2>/dev/null | head -n 1)
-  [ -n "$dir" ] || return 1
-  echo "${dir%/}"
 }
 
 # ---- The wasm dependencies.
 build_zlib() {
   [ -f "$deps/lib/libz.a" ] && [ -f "$deps/lib/libminizip.a" ] && return 0
   local dir work f objects=()
-  dir=$(source_dir zlib)
+  dir=$(source_dir "$src" zlib)
   work=$deps/build/zlib
   mkdir -p "$work" "$deps/lib" "$deps/include/minizip"
   for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
@@ -137,7 +98,7 @@ build_zlib() {
 build_glu() {
   [ -f "$deps/lib/libGLU.a" ] && return 0
   local dir
-  dir=$(source_dir libglu)
+  dir=$(source_dir "$src" libglu)
   mkdir -p "$deps/build/glu" "$deps/lib" "$deps/include/GL"
   emcc -O2 -c "$dir/src/libutil/project.c" -o "$deps/build/glu/project.o" -I"$dir/include" -I"$dir/src/include"
   emar rcs "$deps/lib/libGLU.a" "$deps/build/glu/project.o"
@@ -148,7 +109,7 @@ build_glu() {
 build_openmpt() {
   [ -f "$deps/lib/libopenmpt.a" ] && return 0
   local dir work
-  dir=$(source_dir libopenmpt)
+  dir=$(source_dir "$src" libopenmpt)
   work=$deps/build/libopenmpt
   mkdir -p "$work" "$deps/lib" "$deps/include/libopenmpt"
   local sources
@@ -189,7 +150,7 @@ build_program() {
 }
 
 step "packages"; install_packages; step_done packages
-step "sources"; fetch_sources; step_done sources
+step "sources"; fetch_sources "$src" zlib libopenmpt libglu; step_done sources
 step "zlib, minizip, glu"; build_zlib; build_glu; step_done "zlib, minizip, glu"
 step "libopenmpt"; build_openmpt; step_done libopenmpt
 step "native content"; native_content; step_done "native content"

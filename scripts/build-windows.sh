@@ -8,10 +8,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 jobs=$(nproc)
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-apt_get() { $sudo apt-get -o DPkg::Lock::Timeout=600 "$@"; }
+. "$root/scripts/lib/debian.sh"
 
 install_packages() {
   local packages=(
@@ -22,55 +19,30 @@ install_packages() {
   )
   local missing=() updated=0
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
+    $tav_sudo dpkg --add-architecture i386
     updated=1
   fi
-  # apt-get source needs deb-src lines; add them for the same archives the machine already uses.
-  if ! apt-get source --print-uris zlib >/dev/null 2>&1; then
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        $sudo tee /etc/apt/sources.list.d/tav-deb-src.sources >/dev/null
-    else
-      printf 'deb-src http://deb.debian.org/debian bookworm main\ndeb-src http://deb.debian.org/debian bookworm-updates main\n' |
-        $sudo tee /etc/apt/sources.list.d/tav-deb-src.list >/dev/null
-    fi
-    updated=1
-  fi
-  [ $updated -eq 1 ] && apt_get update -qq
+  # apt-get source needs deb-src lines.
+  add_deb_src && updated=1
+  [ $updated -eq 1 ] && apt_update
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "installing: ${missing[*]}" >&2
-  [ $updated -eq 1 ] || apt_get update -qq
-  apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [ $updated -eq 1 ] || apt_update
+  apt_install "${missing[@]}"
 }
 
 # Debian's source packages, unpacked once into build-winsrc/ (shared by both targets).
-fetch_sources() {
-  local src=$root/build-winsrc
-  mkdir -p "$src"
-  for package in zlib libopenmpt libsndfile; do
-    ls -d "$src/$package"-*/ >/dev/null 2>&1 && continue
-    # The newest version first, then the others the archives list (a mirror may lack one of them).
-    local got=0 version
-    for version in "" $(apt-cache showsrc "$package" | awk '/^Version:/ {print "=" $2}' | sort -ru); do
-      if (cd "$src" && apt-get source -qq "$package$version" >/dev/null 2>&1); then
-        got=1
-        break
-      fi
-    done
-    [ $got -eq 1 ] || { echo "apt-get source $package failed" >&2; exit 1; }
-  done
-}
-source_dir() { ls -d "$root/build-winsrc/$1"-*/ | head -n 1; }
+src=$root/build-winsrc
 
 # minizip from zlib's contrib: the unzip half and its file layer, as a static library.
 build_minizip() {
   local host=$1 deps=$2
   [ -f "$deps/lib/libminizip.a" ] && return 0
   local dir work
-  dir=$(source_dir zlib)/contrib/minizip
+  dir=$(source_dir "$src" zlib)/contrib/minizip
   work=$deps/build/minizip
   mkdir -p "$work" "$deps/lib" "$deps/include/minizip"
   for f in ioapi unzip; do
@@ -88,7 +60,7 @@ build_openmpt() {
   local work=$deps/build/libopenmpt
   mkdir -p "$work"
   (cd "$work" &&
-    "$(source_dir libopenmpt)/configure" --host="$host" --prefix="$deps" --enable-static --disable-shared \
+    "$(source_dir "$src" libopenmpt)/configure" --host="$host" --prefix="$deps" --enable-static --disable-shared \
       --disable-openmpt123 --disable-examples --disable-tests --disable-doxygen-doc \
       --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
       --without-portaudio --without-portaudiocpp --without-pulseaudio --without-sndfile --without-flac \
@@ -100,7 +72,7 @@ build_openmpt() {
 build_sndfile() {
   local host=$1 deps=$2 toolchain=$3
   [ -f "$deps/lib/libsndfile.a" ] && return 0
-  cmake -S "$(source_dir libsndfile)" -B "$deps/build/libsndfile" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  cmake -S "$(source_dir "$src" libsndfile)" -B "$deps/build/libsndfile" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF \
     -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF \
     -DBUILD_REGTEST=OFF -DINSTALL_MANPAGES=OFF -Wno-dev -Wno-deprecated >/dev/null
@@ -136,7 +108,7 @@ build_target() {
 }
 
 install_packages
-fetch_sources
+fetch_sources "$src" zlib libopenmpt libsndfile
 # vel.kod comes from the Linux build's make_content: the same bytes on every platform.
 if [ ! -f build/vel.kod ]; then
   ./scripts/install-deps.sh

@@ -35,5 +35,7 @@ cd build
 ctest --output-on-failure -j2 --timeout 600
 ../scripts/test-sanitize.sh
 cd ..
+# The browser build: built with Emscripten, then run in headless Chromium (it installs both itself).
+./scripts/test-web.sh
 # The Windows build: cross-built, then run under Wine (it installs MinGW-w64 and Wine itself).
 ./scripts/test-windows.sh

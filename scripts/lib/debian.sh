@@ -32,12 +32,12 @@ apt_update() {
 # without it no i386 library matches its amd64 twin), read the index it does serve as an unsigned flat
 # repository, for this install only; the packages are still checked against the hashes in it.
 apt_install() {
-  apt_get install -y -qq --no-install-recommends "$@" >/dev/null && return 0
+  apt_install_once "$@" && return 0
   if [ ${#tav_bad_indexes[@]} -eq 0 ]; then
     echo "apt-get install failed; refreshing the package lists and trying again" >&2
     sleep 10
     apt_update
-    apt_get install -y -qq --no-install-recommends "$@" >/dev/null && return 0
+    apt_install_once "$@" && return 0
     [ ${#tav_bad_indexes[@]} -gt 0 ] || return 1
   fi
   local list=/etc/apt/sources.list.d/tav-unsigned-index.list index base rc=0
@@ -47,10 +47,11 @@ apt_install() {
     echo "deb [arch=${index##*/binary-} trusted=yes] $base ${index#"$base"/}/"
   done | $tav_sudo tee "$list" >/dev/null
   apt_get update -qq >/dev/null 2>&1 || true
-  apt_get install -y -qq --no-install-recommends "$@" >/dev/null || rc=$?
+  apt_install_once "$@" || rc=$?
   $tav_sudo rm -f "$list"
   return $rc
 }
+apt_install_once() { apt_get install -y -qq --no-install-recommends "$@" >/dev/null; }
 
 # Writes deb-src lines for the archives the machine already uses; returns 1 when they were already there
 # (so the caller knows whether the lists need an update).

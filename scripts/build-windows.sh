@@ -103,7 +103,8 @@ build_target() {
   build_sndfile "$host" "$deps" "$toolchain"
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DTAV_WINDOWS_DEPS="$deps" >/dev/null
-  cmake --build "$build" -j"$jobs" --target tav
+  # The 32-bit build also makes the console program the Wine sound tests play through.
+  cmake --build "$build" -j"$jobs" --target tav $([ "$bits" = 32 ] && echo sound_probe)
   package "$build" "tav-win$bits"
 }
 

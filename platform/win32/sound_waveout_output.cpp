@@ -1,6 +1,7 @@
 // The audio device output of the sound library on Windows: waveOut with a few buffers, refilled from one thread
 // as the device hands them back; the audible frame is what the device reports it has played. When no device
-// opens (no sound card), the same thread mixes in real time into nothing, so the music position still advances.
+// opens (no sound card), or the device fails or stops playing in the middle (its sound server went away), the
+// same thread mixes in real time into nothing, so the music position still advances.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -10,13 +11,21 @@
 #include <vector>
 
 #include "platform/common/sound_mixer.h"
+#include "platform/common/sound_output_clock.h"
+#include "platform/win32/waveout_calls.h"
+
+std::atomic<WaveOutWriteCall> waveOutWriteCall{waveOutWrite};
+std::atomic<WaveOutGetPositionCall> waveOutGetPositionCall{waveOutGetPosition};
 
 namespace {
 
 const int bufferCount = 4;
+// A device that has neither moved its position nor handed a buffer back for this long has stopped playing.
+const int stallMs = 500;
 
 struct WaveOutput {
-    HWAVEOUT device = nullptr;  // null: the silent real-time output
+    HWAVEOUT device = nullptr;  // null: never opened
+    bool silent = false;        // mixing in real time into nothing (no device, or it failed); under the lock
     HANDLE wake = nullptr;      // set by the device as it finishes a buffer, and to stop the thread
     std::atomic<bool> stopping{false};
     std::thread feeder;
@@ -25,11 +34,14 @@ struct WaveOutput {
     uint64_t start = 0;  // the global mixed-frame count when the output started: its first frame
     std::vector<int16_t> samples[bufferCount];
     WAVEHDR headers[bufferCount];
-    // The device's played-sample counter is 32 bits; it is widened as it is read.
-    DWORD lastPosition = 0;
-    uint64_t played = 0;
-    LARGE_INTEGER startCounter;
-    LARGE_INTEGER frequency;
+    // Under the lock: frames this output mixed, those the device accepted, and what it reports played.
+    uint64_t mixedFrames = 0;
+    uint64_t written = 0;
+    PlayedCounter played;
+    uint64_t heard = 0;            // the audible frame last reported, relative to start: never goes back
+    LARGE_INTEGER lastMove = {};   // when the device's position last moved
+    LARGE_INTEGER frequency = {};
+    RealTimeClock clock;           // the silent output's
 };
 
 // The one output running, if any (opened, queried and closed on the program's thread); the id handed to the
@@ -37,49 +49,109 @@ struct WaveOutput {
 WaveOutput* running = nullptr;
 uint32_t runningId = 0;
 
-// Runs on the feeder thread: mixes the next block of the music, or silence while the library is closing.
-void mixBlock(int16_t* samples, int frames) {
-    SoundState& state = soundState();
-    std::lock_guard<std::mutex> guard(state.lock);
+int64_t counterNow() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// With the lock held: mixes the next block of the music, or silence while the library is closing.
+void mixBlockLocked(SoundState& state, WaveOutput* output, int16_t* samples, int frames) {
     if (state.output == OUTPUT_DEVICE) {
         mixLocked(state, samples, frames);
     } else {
         std::fill(samples, samples + 2 * frames, int16_t(0));
     }
+    output->mixedFrames += static_cast<uint64_t>(frames);
 }
 
-// Runs on the feeder thread: every buffer the device has finished is mixed again and queued behind the others.
-void feedDevice(WaveOutput* output) {
+// With the lock held: the device failed or stopped; from the frame heard last, real time carries the music on.
+void goSilentLocked(WaveOutput* output) {
+    if (output->silent) return;
+    output->silent = true;
+    output->clock.start(counterNow(), output->frequency.QuadPart, output->rate);
+    output->clock.rebase(counterNow(), output->heard);
+}
+
+// With the lock held: reads the device's position into `played`; a failed read, or a device that has shown no
+// progress for longer than one ever pauses, switches to the silent output.
+void pollDeviceLocked(WaveOutput* output) {
+    if (output->silent) return;
+    MMTIME time = {};
+    time.wType = TIME_SAMPLES;
+    if (waveOutGetPositionCall.load()(output->device, &time, sizeof(time)) != MMSYSERR_NOERROR ||
+        (time.wType != TIME_SAMPLES && time.wType != TIME_BYTES)) {
+        goSilentLocked(output);
+        return;
+    }
+    // Widened in the unit it wraps in: a byte count wraps at 2^32 bytes, 2^30 frames.
+    uint64_t position = time.wType == TIME_BYTES ? time.u.cb / 4 : time.u.sample;
+    uint64_t modulus = time.wType == TIME_BYTES ? (uint64_t(1) << 30) : (uint64_t(1) << 32);
+    uint64_t before = output->played.frames();
+    uint64_t after = output->played.update(position, modulus, output->written);
+    int64_t now = counterNow();
+    if (after != before) {
+        output->lastMove.QuadPart = now;
+    } else if (now - output->lastMove.QuadPart > output->frequency.QuadPart * stallMs / 1000) {
+        goSilentLocked(output);
+        return;
+    }
+    output->heard = std::max(output->heard, after);
+}
+
+// Runs on the feeder thread with no working device: keeps the mix one buffer ahead of the real-time clock.
+// Returns once stopping.
+void feedSilently(WaveOutput* output) {
+    SoundState& state = soundState();
+    std::vector<int16_t> scratch(2 * static_cast<size_t>(output->bufferFrames));
+    // A backlog beyond a few buffers is time the machine slept (or the thread was starved): dropped.
+    const uint64_t maxBacklog = 4 * static_cast<uint64_t>(output->bufferFrames);
     while (!output->stopping) {
-        for (WAVEHDR& header : output->headers) {
-            if (!(header.dwFlags & WHDR_DONE)) continue;
-            mixBlock(reinterpret_cast<int16_t*>(header.lpData), output->bufferFrames);
-            header.dwFlags &= ~WHDR_DONE;
-            waveOutWrite(output->device, &header, sizeof(WAVEHDR));
+        {
+            std::lock_guard<std::mutex> guard(state.lock);
+            uint64_t wanted = output->clock.due(counterNow(), output->mixedFrames, maxBacklog) + output->bufferFrames;
+            while (output->mixedFrames < wanted) {
+                int frames = static_cast<int>(std::min<uint64_t>(wanted - output->mixedFrames, output->bufferFrames));
+                mixBlockLocked(state, output, scratch.data(), frames);
+            }
         }
-        WaitForSingleObject(output->wake, 100);
+        WaitForSingleObject(output->wake, 10);
     }
 }
 
-uint64_t elapsedFrames(const WaveOutput* output) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<uint64_t>(static_cast<double>(now.QuadPart - output->startCounter.QuadPart) /
-                                 static_cast<double>(output->frequency.QuadPart) * output->rate);
-}
-
-// Runs on the feeder thread with no device: keeps the mix one buffer ahead of the real-time clock.
-void feedSilently(WaveOutput* output) {
-    std::vector<int16_t> scratch(2 * static_cast<size_t>(output->bufferFrames));
-    uint64_t mixed = 0;
+// Runs on the feeder thread: every buffer the device has finished is mixed again and queued behind the others.
+// A buffer the device refuses, or a device that stops playing, hands over to the silent output.
+void feedDevice(WaveOutput* output) {
+    SoundState& state = soundState();
     while (!output->stopping) {
-        uint64_t wanted = elapsedFrames(output) + output->bufferFrames;
-        while (mixed < wanted && !output->stopping) {
-            int frames = static_cast<int>(std::min<uint64_t>(wanted - mixed, output->bufferFrames));
-            mixBlock(scratch.data(), frames);
-            mixed += frames;
+        bool failed = false;
+        for (WAVEHDR& header : output->headers) {
+            if (!(header.dwFlags & WHDR_DONE)) continue;
+            {
+                std::lock_guard<std::mutex> guard(state.lock);
+                output->lastMove.QuadPart = counterNow();  // a buffer handed back: the device plays
+                mixBlockLocked(state, output, reinterpret_cast<int16_t*>(header.lpData), output->bufferFrames);
+            }
+            header.dwFlags &= ~WHDR_DONE;
+            MMRESULT result = waveOutWriteCall.load()(output->device, &header, sizeof(WAVEHDR));
+            std::lock_guard<std::mutex> guard(state.lock);
+            if (result != MMSYSERR_NOERROR) {
+                goSilentLocked(output);
+                failed = true;
+                break;
+            }
+            output->written += static_cast<uint64_t>(output->bufferFrames);
         }
-        WaitForSingleObject(output->wake, 10);
+        {
+            std::lock_guard<std::mutex> guard(state.lock);
+            pollDeviceLocked(output);
+            if (output->silent) failed = true;
+        }
+        if (failed) {
+            feedSilently(output);
+            return;
+        }
+        WaitForSingleObject(output->wake, 20);
     }
 }
 
@@ -113,6 +185,14 @@ bool openWaveDevice(WaveOutput* output) {
     return true;
 }
 
+void closeWaveDevice(WaveOutput* output) {
+    if (!output->device) return;
+    waveOutReset(output->device);  // hands every queued buffer back
+    for (WAVEHDR& header : output->headers) waveOutUnprepareHeader(output->device, &header, sizeof(WAVEHDR));
+    waveOutClose(output->device);
+    output->device = nullptr;
+}
+
 }  // namespace
 
 bool openDeviceOutput(SoundState& state) {
@@ -128,14 +208,12 @@ bool openDeviceOutput(SoundState& state) {
     }
     bool device = openWaveDevice(output);
     QueryPerformanceFrequency(&output->frequency);
-    QueryPerformanceCounter(&output->startCounter);
+    output->lastMove.QuadPart = counterNow();
+    if (!device) goSilentLocked(output);
     try {
         output->feeder = std::thread(device ? feedDevice : feedSilently, output);
     } catch (...) {
-        if (device) {
-            for (WAVEHDR& header : output->headers) waveOutUnprepareHeader(output->device, &header, sizeof(WAVEHDR));
-            waveOutClose(output->device);
-        }
+        closeWaveDevice(output);
         CloseHandle(output->wake);
         delete output;
         return false;
@@ -153,11 +231,7 @@ void closeDeviceOutput(uint32_t device) {
     output->stopping = true;
     SetEvent(output->wake);
     output->feeder.join();
-    if (output->device) {
-        waveOutReset(output->device);  // hands every queued buffer back
-        for (WAVEHDR& header : output->headers) waveOutUnprepareHeader(output->device, &header, sizeof(WAVEHDR));
-        waveOutClose(output->device);
-    }
+    closeWaveDevice(output);
     CloseHandle(output->wake);
     delete output;
 }
@@ -165,21 +239,13 @@ void closeDeviceOutput(uint32_t device) {
 uint64_t audibleFrameLocked(SoundState& state) {
     WaveOutput* output = running;
     if (state.output != OUTPUT_DEVICE || !output) return state.mixed;
-    uint64_t played;
-    if (output->device) {
-        MMTIME time = {};
-        time.wType = TIME_SAMPLES;
-        if (waveOutGetPosition(output->device, &time, sizeof(time)) == MMSYSERR_NOERROR) {
-            DWORD position = time.wType == TIME_BYTES ? time.u.cb / 4 : time.u.sample;
-            if (time.wType == TIME_SAMPLES || time.wType == TIME_BYTES) {
-                output->played += static_cast<DWORD>(position - output->lastPosition);
-                output->lastPosition = position;
-            }
-        }
-        played = output->played;
+    if (output->silent) {
+        // Never past what was mixed: before the feeder drops a slept span, the clock reads the whole of it.
+        uint64_t now = std::min(output->clock.frames(counterNow()), output->mixedFrames);
+        output->heard = std::max(output->heard, now);
     } else {
-        played = elapsedFrames(output);
+        pollDeviceLocked(output);
     }
-    uint64_t audible = output->start + played;
+    uint64_t audible = output->start + output->heard;
     return audible < state.mixed ? audible : state.mixed;
 }

@@ -2,10 +2,11 @@
 """The Windows tav.exe under Wine on its own Xvfb screen, watched through screenshots and driven with xdotool as a
 person would. Usage: windows_e2e.py CASE EXE BUILD_DIR WINEPREFIX
 CASE: imports (EXE may be several), fast_run, escape, f1_close, mode_switch_failed, double_click, sound_device
-(under tests/audio/run_with_pulseaudio.sh), win64_start.
+and server_killed (under tests/audio/run_with_pulseaudio.sh), win64_start.
 BUILD_DIR is the Linux build folder (vel.kod and the fast test soundtrack); WINEPREFIX a prefix made for the exe."""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -15,6 +16,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import show_e2e
 from show_e2e import fail, picture_box, scene_running, shows_alone, watch
 from Xlib import X, protocol
+import wine_sound
 
 # What a Windows installation provides; anything else imported would have to be shipped beside the exe.
 SYSTEM_DLLS = {"advapi32.dll", "dinput.dll", "gdi32.dll", "glu32.dll", "kernel32.dll", "msvcrt.dll",
@@ -182,6 +184,16 @@ def main():
                 fail("the sound server heard silence (loudest sample %d)" % loudest)
             if watch(screen, 60, closing) is None:
                 fail("no closing picture")
+            show_e2e.wait_exit(show, 20, "after the closing picture")
+        elif case == "server_killed":
+            # Under a PulseAudio server (tests/audio/run_with_pulseaudio.sh) that is killed ten seconds into the
+            # show: the silent output's clock carries the show on to its closing picture and a clean exit.
+            server = wine_sound.pulseaudio_pid()
+            show, window = start_show(screen, exe, folder, loading)
+            time.sleep(10)
+            os.kill(server, signal.SIGKILL)
+            if watch(screen, 90, closing) is None:
+                fail("no closing picture after the sound server died")
             show_e2e.wait_exit(show, 20, "after the closing picture")
         elif case == "escape":
             show, window = start_show(screen, exe, folder, loading)

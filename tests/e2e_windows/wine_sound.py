@@ -4,7 +4,7 @@
 CASE: offset (a click on every row, the server's monitor recorded: how far the position reported runs after the
 click heard; with --check, fail beyond 20 ms), server_killed (the server killed ten seconds in: the position
 runs on at real time and never goes back), fault_write, fault_position, fault_hang (winmm made to fail mid-way
-through the probe's seam). PROBE is build-win32/sound_probe.exe."""
+through the probe's seam). PROBE is build-win32/sound_probe.exe; WINEPREFIX "new" makes a temporary one."""
 import os
 import shutil
 import signal
@@ -99,7 +99,7 @@ def measure_offset(probe, prefix, check):
     recording = Recording()
     # Let the recording run before anything plays, so the first click heard is row 0.
     time.sleep(0.5)
-    code, output = run_probe(probe, prefix, ["clicks", "8"])
+    code, output = run_probe(probe, prefix, ["clicks", "6"])
     samples = recording.stop()
     if code != 0:
         fail("the probe exited %d:\n%s" % (code, output[-2000:]))
@@ -147,7 +147,7 @@ def server_killed(probe, prefix):
         time.sleep(10)
         os.kill(pid, signal.SIGKILL)
 
-    code, output = run_probe(probe, prefix, ["clicks", "16"], kill_later)
+    code, output = run_probe(probe, prefix, ["clicks", "14"], kill_later)
     print(output.splitlines()[-1] if output else "no output")
     check_runs_on(code, output, 10)
 
@@ -172,15 +172,36 @@ def check_runs_on(code, output, after):
         fail("the position did not follow real time after the sound stopped")
 
 
+def make_prefix():
+    prefix = tempfile.mkdtemp(prefix="tav-wine-sound-prefix-")
+    env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree=;mshtml=", DISPLAY="")
+    subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=env)
+    return prefix, env
+
+
 def main():
     case, probe, prefix = sys.argv[1], sys.argv[2], sys.argv[3]
     check = "--check" in sys.argv[4:]
+    made = None
+    if prefix == "new":
+        prefix, made = make_prefix()
+    try:
+        run_case(case, probe, prefix, check)
+    finally:
+        if made:
+            subprocess.run(["wineserver", "-k"], env=made)
+            shutil.rmtree(prefix, ignore_errors=True)
+
+
+def run_case(case, probe, prefix, check):
     if case == "offset":
         measure_offset(probe, prefix, check)
     elif case == "server_killed":
         server_killed(probe, prefix)
     elif case.startswith("fault_"):
-        code, output = run_probe(probe, prefix, ["clicks", "7", "--fail", case[len("fault_"):], "3"])
+        code, output = run_probe(probe, prefix, ["clicks", "6", "--fail", case[len("fault_"):], "2"])
         print("\n".join(output.splitlines()[-2:]))
         if code != 0:
             fail("the probe exited %d" % code)

@@ -15,6 +15,7 @@
 #include "tools/tav_bench/delay_bench.h"
 #include "tools/tav_bench/frame_bench.h"
 #include "tools/tav_bench/other_bench.h"
+#include "tools/tav_bench/wine_delay_bench.h"
 
 #include <GL/gl.h>
 
@@ -96,6 +97,7 @@ int main(int argc, char** argv)
     runMemoryBench(options, report);
     std::fprintf(stderr, "tav-bench: the position against the sound heard...\n");
     runDelayBench(options, report);
+    runWineDelayBench(options, report);
     const double total = wallSeconds() - start;
 
     char date[32];

@@ -66,7 +66,7 @@ sound_case() {
     failed=1
   fi
 }
-# Wine's waveOut position leads the sound PulseAudio plays by a different amount each run (50 to 400 ms here):
+# Wine's waveOut position leads the sound PulseAudio plays by a different amount each run (20 to 900 ms here):
 # the figure is printed, not held to a bound.
 sound_case offset
 for case in fault_write fault_position fault_hang server_killed; do

@@ -21,7 +21,7 @@ namespace {
 
 const int bufferCount = 4;
 // A device that has neither moved its position nor handed a buffer back for this long has stopped playing.
-const int stallMs = 500;
+const int stallMs = 750;
 
 struct WaveOutput {
     HWAVEOUT device = nullptr;  // null: never opened

@@ -201,7 +201,7 @@ def run_case(case, probe, prefix, check):
     elif case == "server_killed":
         server_killed(probe, prefix)
     elif case.startswith("fault_"):
-        code, output = run_probe(probe, prefix, ["clicks", "5", "--fail", case[len("fault_"):], "1.5"])
+        code, output = run_probe(probe, prefix, ["clicks", "6", "--fail", case[len("fault_"):], "1.5"])
         print("\n".join(output.splitlines()[-2:]))
         if code != 0:
             fail("the probe exited %d" % code)

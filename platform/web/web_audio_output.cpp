@@ -254,6 +254,12 @@ EM_JS(void, tav_audio_publish, (double mixed, double audible, double start, cons
         anchor: O.anchors.length ? O.anchors[O.anchors.length - 1] : null, perfNow: performance.now(),
         songs: list
     };
+    // A page that keeps window.tavAudioLog (an array) gets every report with its wall-clock moment, for timing
+    // the picture against the sound heard.
+    if (Array.isArray(window.tavAudioLog)) {
+        window.tavAudioLog.push({t: performance.timeOrigin + window.tavAudio.perfNow, audible: audible,
+                                 songs: list});
+    }
 });
 // clang-format on
 

@@ -41,7 +41,7 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         "registerProcessor('tav-output', TavOutput);";
 
     var O = {mode: 'silent', rate: rate, bufferFrames: bufferFrames, handed: 0, seq: 0, pending: [],
-             queue: [], queueOff: 0, anchors: [], base: 0, stallCap: Infinity, stallSeq: 0, underrun: 0,
+             queue: [], queueOff: 0, anchors: [], base: 0, sent: [], underrun: 0,
              underrunBefore: 0, lastPlayed: 0, silentT0: performance.now(), silentBase: 0, ctx: null,
              failedCtx: null, sleeping: null, resumeT: 0, ctxT: 0, ctxMovedT: 0, heardLatency: 0, heardBy: '',
              node: null, closed: false, note: "no audio context"};
@@ -69,7 +69,7 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         // The player's first frame is the next one handed over; what the silent output held is dropped.
         O.base = O.handed;
         O.anchors = [];
-        O.stallCap = Infinity;
+        O.sent = [];
         O.underrunBefore = O.underrun;
         O.firstPumpT = undefined;
         O.ctxT = ctx.currentTime;
@@ -86,7 +86,7 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         O.note = note;
         stopNode();
         O.anchors = [];
-        O.stallCap = Infinity;
+        O.sent = [];
         O.mode = 'silent';
         O.ctx = null;
         if (O.silentBase < O.lastPlayed) O.silentBase = O.lastPlayed;
@@ -153,10 +153,13 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         O.player = player;
         function onAnchor(m) {
             if (O.player !== player || O.mode === 'silent') return;
+            if (typeof window !== 'undefined' && Array.isArray(window.tavAnchorLog)) {
+                window.tavAnchorLog.push({t: m.t, p: O.base + m.p});
+            }
             O.anchors.push(m);
             if (O.anchors.length > 4096) O.anchors.shift();  // over a minute and a half of latency
             O.underrun = O.underrunBefore + m.u;
-            if (m.s >= O.stallSeq) O.stallCap = Infinity;
+            while (O.sent.length && O.sent[0].s <= m.s) O.sent.shift();
         }
         function startScript() {
             if (O.closed || O.player !== player) return;
@@ -273,8 +276,19 @@ EM_JS(double, tav_audio_position, (int withLatency), {
         if (i < 0) return null;
         // Anchors older than the one heard now are not needed again.
         if (withLatency && i > 0) { A.splice(0, i); i = 0; }
-        var p = O.base + A[i].p + (h - A[i].t) * O.rate;
-        return Math.min(p, i + 1 < A.length ? O.base + A[i + 1].p : O.stallCap);
+        var f = O.base + A[i].p, t = A[i].t;
+        if (i + 1 < A.length) return Math.min(f + (h - t) * O.rate, O.base + A[i + 1].p);
+        // Past the newest report: the player plays on, but no block before the first quantum after it was
+        // handed over. Its reports of a gap may still be queued behind a stalled page.
+        for (var k = 0; k < O.sent.length; ++k) {
+            var c = O.sent[k], ready = c.t + 128 / O.rate, reach = t + (c.f - f) / O.rate;
+            if (c.s <= A[i].s || c.f < f || reach >= ready) continue;
+            if (h < reach) break;
+            if (h < ready) return c.f;
+            f = c.f;
+            t = ready;
+        }
+        return f + (h - t) * O.rate;
     }
 
     // The context time whose frame reaches the listener now: from the output timestamp (the frame at the
@@ -312,13 +326,10 @@ EM_JS(void, tav_audio_submit, (const short* samples, int frames), {
     }
     O.seq++;
     var chunk = {l: l, r: r, seq: O.seq};
-    if (O.mode === 'worklet' && O.anchors.length > 0) {
-        // The clock says the player ran dry: until it reports how it went on, nothing past what it had is heard.
-        var a = O.anchors[O.anchors.length - 1];
-        if (O.base + a.p + (O.ctx.currentTime - a.t) * O.rate >= O.handed && O.stallCap === Infinity) {
-            O.stallCap = O.handed;
-            O.stallSeq = O.seq;
-        }
+    if (O.mode === 'worklet' || O.mode === 'script') {
+        // When and where each block was handed over, until the player reports having it.
+        O.sent.push({s: O.seq, f: O.handed, t: O.ctx.currentTime});
+        if (O.sent.length > 1024) O.sent.shift();
     }
     O.handed += frames;
     if (O.mode === 'worklet') {
@@ -359,17 +370,17 @@ EM_JS(void, tav_audio_publish, (double mixed, double audible, double start, cons
     var c = O.ctx;
     window.tavAudio = {
         mode: O.closed ? 'closed' : O.mode, note: O.note,
-        steady: O.mode === 'silent' || (!O.dry && O.stallCap === Infinity), rate: O.rate, bufferFrames: O.bufferFrames,
+        steady: O.mode === 'silent' || !O.dry, rate: O.rate, bufferFrames: O.bufferFrames,
         mixed: mixed, audible: audible, start: start, handed: O.handed, underrunFrames: O.underrun,
         ctxTime: c ? c.currentTime : null, latency: c ? O.heardLatency : 0, heardBy: O.heardBy,
         anchor: O.anchors.length ? O.anchors[O.anchors.length - 1] : null, perfNow: performance.now(),
         songs: list
     };
-    // A page that keeps window.tavAudioLog (an array) gets every report with its wall-clock moment, for timing
-    // the picture against the sound heard.
+    // A page that keeps window.tavAudioLog (an array) gets every report with its wall-clock moment and the
+    // context time taken as heard, for timing the picture against the sound; window.tavAnchorLog, every anchor.
     if (Array.isArray(window.tavAudioLog)) {
         window.tavAudioLog.push({t: performance.timeOrigin + window.tavAudio.perfNow, audible: audible,
-                                 songs: list});
+                                 songs: list, heard: c ? c.currentTime - O.heardLatency : null});
     }
 });
 // clang-format on

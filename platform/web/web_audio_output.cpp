@@ -41,7 +41,7 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         "registerProcessor('tav-output', TavOutput);";
 
     var O = {mode: 'silent', rate: rate, bufferFrames: bufferFrames, handed: 0, seq: 0, pending: [],
-             queue: [], queueOff: 0, anchors: [], base: 0, sent: [], underrun: 0,
+             queue: [], queueOff: 0, anchors: [], base: 0, sent: [], held: [], underrun: 0,
              underrunBefore: 0, lastPlayed: 0, silentT0: performance.now(), silentBase: 0, ctx: null,
              failedCtx: null, sleeping: null, resumeT: 0, ctxT: 0, ctxMovedT: 0, heardLatency: 0, heardBy: '',
              node: null, closed: false, note: "no audio context"};
@@ -66,14 +66,26 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
         O.sleeping = null;
         O.mode = 'starting';
         O.note = "";
-        // The player's first frame is the next one handed over; what the silent output held is dropped.
+        // The player starts where the silent output has got to, with the frames it still holds.
+        var now = performance.now(), at = Math.floor(Math.max(O.lastPlayed,
+            Math.min(O.handed, O.silentBase + (now - O.silentT0) * O.rate / 1000)));
         O.base = O.handed;
+        O.pending = [];
+        for (var j = 0; j < O.held.length; ++j) {
+            var c = O.held[j], skip = at - c.f;
+            if (skip >= c.l.length) continue;
+            if (!O.pending.length) O.base = c.f + Math.max(0, skip);
+            O.pending.push(skip > 0 ? {l: c.l.slice(skip), r: c.r.slice(skip), seq: c.seq} : c);
+        }
+        O.held = [];
         O.anchors = [];
         O.sent = [];
         O.underrunBefore = O.underrun;
         O.firstPumpT = undefined;
         O.ctxT = ctx.currentTime;
         O.ctxMovedT = performance.now();
+        O.silentBase = Math.max(O.base, O.lastPlayed);
+        O.silentT0 = now;
         if (ctx.state !== 'running') ctx.resume().catch(function() {});
         attachNode(ctx);
     };
@@ -218,17 +230,17 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
 });
 
 // Called at each pump, when the page has had its turn: watches the context, takes up a context the page made
-// since. A player that has played nothing after 1.5 s of pumps (no gesture, the browser refused the context,
+// since; 1 while the output is silent. A player that has played nothing after 1.5 s of pumps (no gesture, the browser refused the context,
 // or the node never ran) will not start by itself, so the show plays on silently. The time counts from the
 // first pump, since the program may work a long while before it yields at all.
-EM_JS(void, tav_audio_tick, (), {
+EM_JS(int, tav_audio_tick, (), {
     var O = Module.tavAudioOutput;
-    if (!O || O.closed) return;
+    if (!O || O.closed) return 0;
     O.watch();
     if (O.mode === 'silent') {
         var late = typeof window !== 'undefined' ? window.tavAudioContext : null;
         if (late && !O.ctx && !O.sleeping && late !== O.failedCtx) O.attach(late);
-        return;
+        return O.mode === 'silent' ? 1 : 0;
     }
     // Whether the player ran out before this pump tops it up: until it reports again, the gap's length is
     // unknown, and the report to tests says so (steady false).
@@ -236,10 +248,11 @@ EM_JS(void, tav_audio_tick, (), {
     O.dry = !last || O.base + last.p + (O.ctx.currentTime - last.t) * O.rate >= O.handed;
     var now = performance.now();
     if (O.firstPumpT === undefined) O.firstPumpT = now;
-    if (O.anchors.length > 0 || now - O.firstPumpT < 1500) return;
+    if (O.anchors.length > 0 || now - O.firstPumpT < 1500) return 0;
     var state = O.ctx.state;
     O.detach(state === 'running' ? 'audio node did not start' : 'audio context did not start (' + state + ')',
              false);
+    return 1;
 });
 
 // Frames the player has taken (latency 0) or the listener hears now (latency counted). Where no player is
@@ -338,6 +351,10 @@ EM_JS(void, tav_audio_submit, (const short* samples, int frames), {
         O.queue.push(chunk);
     } else if (O.mode === 'starting') {
         O.pending.push(chunk);
+    } else {
+        // Kept for a context that may come (back), about two seconds of it.
+        O.held.push({l: l, r: r, seq: O.seq, f: O.handed - frames});
+        while (O.held.length > 1 && O.handed - O.held[1].f > 2 * O.rate) O.held.shift();
     }
 });
 
@@ -431,12 +448,14 @@ void webAudioPump() {
     SoundState& state = soundState();
     std::lock_guard<std::mutex> guard(state.lock);
     if (state.output != OUTPUT_DEVICE || !output.open) return;
-    tav_audio_tick();
+    const bool silent = tav_audio_tick() != 0;
     // Keep the buffer target queued: enough to cover until the next pump, even when a frame is slow.
     uint64_t consumed = output.start + static_cast<uint64_t>(tav_audio_position(0));
     uint64_t queued = state.mixed > consumed ? state.mixed - consumed : 0;
     static std::vector<int16_t> block(2 * blockFrames);
-    int64_t want = static_cast<int64_t>(output.bufferFrames) - static_cast<int64_t>(queued);
+    // Nobody hears the silent output's queue: a longer one keeps its clock going through slow frames.
+    const int64_t target = silent ? std::max(output.bufferFrames, state.rate) : output.bufferFrames;
+    int64_t want = target - static_cast<int64_t>(queued);
     while (want >= minimumTopUp) {
         int frames = static_cast<int>(std::min<int64_t>(want, blockFrames));
         mixLocked(state, block.data(), frames);

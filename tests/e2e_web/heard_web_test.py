@@ -108,8 +108,9 @@ def offsets(log, heard):
 
 
 def summary(spans):
-    """Median and spread of the span midpoints, from spans narrower than two bounds (frames that came in time)."""
-    mids = sorted((a + b) / 2 for _, a, b in spans if b - a < 2 * BOUND)
+    """Median and spread of the span midpoints, from spans narrower than three bounds (frames that came in
+    time)."""
+    mids = sorted((a + b) / 2 for _, a, b in spans if b - a < 3 * BOUND)
     if not mids:
         return None
     return mids[len(mids) // 2], mids[0], mids[-1], len(mids)

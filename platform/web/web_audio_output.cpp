@@ -43,7 +43,7 @@ EM_JS(int, tav_audio_open, (int rate, int bufferFrames), {
     var O = {mode: 'silent', rate: rate, bufferFrames: bufferFrames, handed: 0, seq: 0, pending: [],
              queue: [], queueOff: 0, anchors: [], base: 0, sent: [], held: [], underrun: 0,
              underrunBefore: 0, lastPlayed: 0, silentT0: performance.now(), silentBase: 0, ctx: null,
-             failedCtx: null, sleeping: null, resumeT: 0, ctxT: 0, ctxMovedT: 0, heardLatency: 0, heardBy: '',
+             failedCtx: null, sleeping: null, resumeT: 0, ctxT: 0, ctxMovedT: 0, heardLatency: 0, heardBy: "",
              node: null, closed: false, note: "no audio context"};
     Module.tavAudioOutput = O;
     // The page makes its context at the start click, which may come after the program opened the sound (its

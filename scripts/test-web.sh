@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The browser tests: builds the site (scripts/build-web.sh) and the browser test programs, then runs each case in
 # headless Chromium over its DevTools protocol, each under a time limit, and prints what it measured.
-#   scripts/test-web.sh [--no-build] [CASE...]     CASE: whole_run audio_clock_keys no_webgl no_web_audio pictures
+#   scripts/test-web.sh [--no-build] [CASE...]     CASE: whole_run audio_clock_keys no_webgl no_web_audio
+#                                                  long_latency context_lost stall_gap heard_clicks pictures
+# heard_clicks plays unmuted into a private PulseAudio server (tests/audio/run_with_pulseaudio.sh) and times the
+# rows against the clicks recorded from it.
 # --keep DIR saves the screenshots the show cases took. Exit status 1 when any case failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -16,9 +19,10 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-[ ${#cases[@]} -gt 0 ] || cases=(whole_run audio_clock_keys no_webgl no_web_audio pictures)
+[ ${#cases[@]} -gt 0 ] || cases=(whole_run audio_clock_keys no_webgl no_web_audio long_latency context_lost stall_gap
+  heard_clicks pictures)
 
-./scripts/install-deps.sh chromium python3-websocket python3-pil || exit 1
+./scripts/install-deps.sh chromium python3-websocket python3-pil pulseaudio pulseaudio-utils || exit 1
 # Debian's python has the packages above; another python3 earlier on PATH may not.
 python=/usr/bin/python3
 export PYTHONDONTWRITEBYTECODE=1
@@ -29,7 +33,7 @@ if [ $build -eq 1 ]; then
   ./scripts/build-web.sh || exit 1
   # The browser side of the picture comparison lives in the site's CMake tree, the native side in build/.
   nice -n 10 cmake --build build-web/cmake -j2 >/dev/null || exit 1
-  native_targets=$(cmake --build build --target help 2>/dev/null | awk '/(gl_cases|show_frame)_native/ {print $2}')
+  native_targets=$(cmake --build build --target help 2>/dev/null | awk '/(gl_cases|show_frame)_native|audio_click_module/ {print $2}')
   if [ -n "$native_targets" ]; then
     # shellcheck disable=SC2086
     nice -n 10 cmake --build build -j2 --target $native_targets >/dev/null || exit 1
@@ -42,10 +46,17 @@ for c in "${cases[@]}"; do
   echo "== web: $c"
   if [ "$c" = pictures ]; then
     timeout -k 5 150 "$python" tests/e2e_web/test_pictures.py --native-build build --web-build build-web/cmake
+    rc=$?
+  elif [ "$c" = heard_clicks ]; then
+    clicks=$(mktemp --suffix=.xm)
+    build/audio_click_module "$clicks" &&
+      timeout -k 5 150 tests/audio/run_with_pulseaudio.sh "$python" tests/e2e_web/heard_web_test.py --clicks "$clicks"
+    rc=$?
+    rm -f "$clicks"
   else
     timeout -k 5 120 "$python" tests/e2e_web/show_web_test.py --case "$c" "${keep[@]}"
+    rc=$?
   fi
-  rc=$?
   [ $rc -eq 124 ] && echo "   timed out"
   [ $rc -eq 0 ] || failed+=("$c")
   echo "   ($c: $(($(date +%s) - start)) s)"

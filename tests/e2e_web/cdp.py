@@ -138,9 +138,12 @@ class Browser:
     """A headless Chromium with one page. Use as a context manager.
 
     `autoplay` lets an AudioContext run without a click. `init_scripts` run in every new document before the
-    page's own scripts (Page.addScriptToEvaluateOnNewDocument)."""
+    page's own scripts (Page.addScriptToEvaluateOnNewDocument). `muted` False plays sound to the sound server
+    PULSE_SERVER names (muted, Chromium still opens its stream but writes only zeros). `priority` raises the
+    browser's scheduling priority by that much where the tests run as root, for timing against the sound on a
+    busy machine."""
 
-    def __init__(self, autoplay=False, extra_flags=(), init_scripts=(), timeout=30.0):
+    def __init__(self, autoplay=False, extra_flags=(), init_scripts=(), timeout=30.0, muted=True, priority=0):
         self.timeout = timeout
         self.console = []  # (type, text) of console calls
         self.exceptions = []  # text of uncaught exceptions
@@ -154,25 +157,29 @@ class Browser:
             signal.signal(signal.SIGTERM, _on_sigterm)
         _live.add(self)
         try:
-            self._start(autoplay, extra_flags)
+            self._start(autoplay, extra_flags, muted, priority)
             self._enable(init_scripts)
         except BaseException:
             self.close()
             raise
 
     # -- process --------------------------------------------------------------------------------------------------
-    def _start(self, autoplay, extra_flags):
+    def _start(self, autoplay, extra_flags, muted, priority):
         exe = shutil.which("chromium") or shutil.which("chromium-browser") or shutil.which("google-chrome")
         if not exe:
             raise CdpError("no chromium found (install the chromium package)")
         args = [exe, "--headless=new", "--no-sandbox", "--remote-debugging-port=0",
                 "--user-data-dir=" + self.profile, "--no-first-run", "--no-default-browser-check",
                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                "--mute-audio", "--window-size=%d,%d" % (VIEW_W, VIEW_H)]
+                "--window-size=%d,%d" % (VIEW_W, VIEW_H)]
+        if muted:
+            args.append("--mute-audio")
         if autoplay:
             args.append("--autoplay-policy=no-user-gesture-required")
         args += list(extra_flags)
         args.append("about:blank")
+        if priority and os.geteuid() == 0:
+            args = ["nice", "-n", str(-priority)] + args
         self._stderr = open(os.path.join(self.profile, "stderr.txt"), "wb")
         # A session of its own, so the whole process tree goes with one kill of this group.
         self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=self._stderr, stderr=self._stderr,

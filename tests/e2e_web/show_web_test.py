@@ -6,6 +6,7 @@ the program sees, Escape and F1, and pages without WebGL or without Web Audio.
     tests/e2e_web/show_web_test.py [--site build-web] [--build build] [--case NAME]...
 """
 
+import bisect
 import os
 import time
 
@@ -301,8 +302,8 @@ def case_no_web_audio(args):
         sp.start(b, site.url())
         b.wait_for("window.tavAudio && tavAudio.songs.length && tavAudio.songs[0].playing", timeout=20)
         samples = sample_audio(b, 2.0)
-        # After the page thread was held past the buffer the silent output waits at what was mixed
-        # (audible == mixed) until the mix catches up with real time: no reference for it.
+        # Where the page thread was held past its queue the silent output waits at what was mixed
+        # (audible == mixed): no reference for it.
         free = [s for s in after_first_row_change(samples) if s["audible"] < s["mixed"]]
         if len(free) < 5 or free[-1]["perfNow"] - free[0]["perfNow"] < 1000:
             raise AssertionError("only %d of %d samples not waiting for the mix" % (len(free), len(samples)))
@@ -327,11 +328,156 @@ def case_no_web_audio(args):
         sp.check_no_errors(b, "without Web Audio")
 
 
+# A device far from the listener (Bluetooth, an HDMI receiver): half a second of output latency, in both the
+# latency the context reports and its output timestamps.
+LONG_LATENCY = """(() => {
+  const P = AudioContext.prototype;
+  Object.defineProperty(P, 'outputLatency', {get() { return 0.5; }, configurable: true});
+  P.getOutputTimestamp = function() {
+    return {contextTime: Math.max(0, this.currentTime - 0.5 - this.baseLatency), performanceTime: performance.now()};
+  };
+})();"""
+
+
+def case_long_latency(args):
+    """With half a second of output latency the audible frame is the one at the output half a second late, and
+    it moves on."""
+    logs = "window.tavAudioLog = []; window.tavAnchorLog = [];"
+    with sp.Site(args) as site, cdp.Browser(init_scripts=[LONG_LATENCY, logs]) as b:
+        sp.start(b, site.url())
+        b.wait_for("window.tavAudio && tavAudio.songs.length && tavAudio.songs[0].playing && "
+                   "tavAudio.audible > tavAudio.start", timeout=20)
+        first = sp.audio(b)
+        b.pump(3.0)
+        last = sp.audio(b)
+        log, anchors = b.eval("window.tavAudioLog"), b.eval("window.tavAnchorLog")
+        sp.check_no_errors(b, "with a long output latency")
+    moved = (last["audible"] - first["audible"]) / last["rate"]
+    print("   latency taken %.0f ms; the audible frame moved %.2f s in %.2f s of page time"
+          % (last["latency"] * 1000, moved, (last["perfNow"] - first["perfNow"]) / 1000))
+    if last["latency"] < 0.5:
+        raise AssertionError("the output latency of 0.5 s was not taken (%.3f s)" % last["latency"])
+    if moved < 1.0:
+        raise AssertionError("the audible frame moved only %.2f s" % moved)
+    judge_against_player(log, anchors, last)
+
+
+def watch_audible(b, seconds):
+    """(page seconds, audible seconds, report) every 0.05 s for `seconds`; fails where the audible frame goes
+    back."""
+    out = []
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        a = sp.audio(b)
+        out.append((a["perfNow"] / 1000, a["audible"] / a["rate"], a))
+        if len(out) > 1 and out[-1][1] < out[-2][1]:
+            raise AssertionError("the audible frame went back by %.1f ms" % ((out[-2][1] - out[-1][1]) * 1000))
+        b.pump(0.05)
+    return out
+
+
+def expect_real_time(samples, what, low=0.8, high=1.15):
+    """The audible frame advanced at about real time over the samples."""
+    wall = samples[-1][0] - samples[0][0]
+    moved = samples[-1][1] - samples[0][1]
+    print("   %s: the audible frame moved %.2f s in %.2f s (mode %s, %s)" %
+          (what, moved, wall, samples[-1][2]["mode"], samples[-1][2]["note"] or "no note"))
+    if not low * wall <= moved <= high * wall:
+        for t, p, a in samples:
+            print("     page %.3f s  audible %.3f s  mode %s" % (t - samples[0][0], p - samples[0][1], a["mode"]))
+        raise AssertionError("%s: the audible frame moved %.2f s in %.2f s" % (what, moved, wall))
+
+
+def case_context_lost(args):
+    """The page's audio context suspended, then closed mid-show: the music goes on in real time from where
+    the sound stopped (the suspended one is resumed), a stall of the silent output does not make it race, and
+    the show ends by itself."""
+    content = sp.fast_content(args)
+    with sp.Site(args, content) as site, cdp.Browser() as b:
+        sp.start(b, site.url())
+        b.wait_for("window.tavAudio && tavAudio.mode === 'worklet' && tavAudio.songs.length && "
+                   "tavAudio.songs[0].playing && tavAudio.audible > tavAudio.start", timeout=20)
+        b.pump(0.5)
+        b.eval("tavAudioContext.suspend().then(() => 1)")
+        expect_real_time(watch_audible(b, 3.0), "suspended")
+        b.wait_for("tavAudio.mode === 'worklet'", timeout=5)
+        print("   the context runs again: %s" % sp.audio(b)["mode"])
+        b.eval("tavAudioContext.close().then(() => 1)")
+        expect_real_time(watch_audible(b, 3.0), "closed")
+        a = sp.audio(b)
+        if a["mode"] != "silent" or "closed" not in a["note"]:
+            raise AssertionError("after close: mode %r, note %r" % (a["mode"], a["note"]))
+        # The silent output after the page's thread was held for two seconds: it waits for the mix, then goes
+        # on in real time instead of racing to where real time would have taken it.
+        b.eval("(t => { while (performance.now() - t < 2000) {} })(performance.now())")
+        expect_real_time(watch_audible(b, 2.0), "after a stall", low=0.7)
+        t = sp.wait_ended(b, timeout=60)
+        if t["exitCode"] != 0:
+            raise AssertionError("exit code %r" % t["exitCode"])
+        sp.check_no_errors(b, "with the audio context lost")
+
+
+def judge_against_player(log, anchors, a, stall=False):
+    """Every report of a playing song (window.tavAudioLog) against what the player had at the output at the
+    context time the page took as heard, judged afterwards from every block start it reported
+    (window.tavAnchorLog): within 20 ms. With `stall`, the player must have had a gap of half a second."""
+    rate = a["rate"]
+    stamps = [x["t"] for x in anchors]
+
+    def truth(heard):
+        """The frame at the output at context time `heard`: from the block start before it, up to the next
+        block's start (a gap lies between them). None past the last report, or before the first."""
+        i = bisect.bisect_right(stamps, heard) - 1
+        if i < 0 or i + 1 >= len(anchors):
+            return None
+        x, y = anchors[i], anchors[i + 1]
+        return a["start"] + min(x["p"] + (heard - x["t"]) * rate, y["p"])
+
+    errors = []
+    for e in log:
+        if not (e["songs"] and e["songs"][0]["playing"]):
+            continue  # before the song the silent output's count may run ahead of the player's first frame
+        want = truth(e["heard"]) if e["heard"] is not None else None
+        if want is not None:
+            errors.append((e["t"] / 1000, (e["audible"] - want) / rate, e))
+    gap = max((y["t"] - x["t"] - (y["p"] - x["p"]) / rate, x["t"]) for x, y in zip(anchors, anchors[1:]))
+    worst = max(abs(d) for _, d, _ in errors) if errors else None
+    print("   %d reports judged, the player's longest gap %.0f ms; audible frame off by at most %.1f ms"
+          % (len(errors), gap[0] * 1000, (worst or 0) * 1000))
+    if stall and gap[0] < 0.5:
+        raise AssertionError("the held thread left no gap in the sound (%.0f ms)" % (gap[0] * 1000))
+    if worst is None or worst > 0.02 or len(errors) < 30:
+        for t, d, e in errors:
+            print("     page %.3f s  heard %.3f s  off %+.1f ms" % (t - errors[0][0], e["heard"], d * 1000))
+        raise AssertionError("the audible frame strays from what the player had at the output by %.1f ms"
+                             % ((worst or 0) * 1000))
+
+
+def case_stall_gap(args):
+    """The page's thread held for a second: the player runs dry and starts again. At every report through the
+    gap and after it the audible frame is the one the player really had at the output, as judged afterwards
+    from every block start it reported; within 20 ms."""
+    logs = "window.tavAudioLog = []; window.tavAnchorLog = [];"
+    with sp.Site(args) as site, cdp.Browser(init_scripts=[logs]) as b:
+        sp.start(b, site.url())
+        b.wait_for("window.tavAudio && tavAudio.mode === 'worklet' && tavAudio.songs.length && "
+                   "tavAudio.songs[0].playing && tavAudio.audible > tavAudio.start + tavAudio.rate", timeout=20)
+        b.eval("(t => { while (performance.now() - t < 1000) {} })(performance.now())")
+        b.pump(3.0)
+        a = sp.audio(b)
+        log, anchors = b.eval("window.tavAudioLog"), b.eval("window.tavAnchorLog")
+        sp.check_no_errors(b, "after a stall")
+    judge_against_player(log, anchors, a, stall=True)
+
+
 CASES = {
     "whole_run": case_whole_run,
     "audio_clock_keys": case_audio_clock,
     "no_webgl": case_no_webgl,
     "no_web_audio": case_no_web_audio,
+    "long_latency": case_long_latency,
+    "context_lost": case_context_lost,
+    "stall_gap": case_stall_gap,
 }
 
 if __name__ == "__main__":

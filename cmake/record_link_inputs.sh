@@ -1,0 +1,6 @@
+#!/bin/sh
+# Runs a link command given after OUT and keeps what it prints on stdout (the inputs --trace names) in OUT.
+out=$1
+shift
+"$@" >"$out.tmp" || exit $?
+mv "$out.tmp" "$out"

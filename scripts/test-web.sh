@@ -2,6 +2,7 @@
 # The browser tests: builds the site (scripts/build-web.sh) and the browser test programs, then runs each case in
 # headless Chromium over its DevTools protocol, each under a time limit, and prints what it measured.
 #   scripts/test-web.sh [--no-build] [CASE...]     CASE: whole_run audio_clock_keys no_webgl no_web_audio pictures
+#                                                        phone
 # --keep DIR saves the screenshots the show cases took. Exit status 1 when any case failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +17,7 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-[ ${#cases[@]} -gt 0 ] || cases=(whole_run audio_clock_keys no_webgl no_web_audio pictures)
+[ ${#cases[@]} -gt 0 ] || cases=(whole_run audio_clock_keys no_webgl no_web_audio pictures phone)
 
 ./scripts/install-deps.sh chromium python3-websocket python3-pil || exit 1
 # Debian's python has the packages above; another python3 earlier on PATH may not.
@@ -42,6 +43,9 @@ for c in "${cases[@]}"; do
   echo "== web: $c"
   if [ "$c" = pictures ]; then
     timeout -k 5 150 "$python" tests/e2e_web/test_pictures.py --native-build build --web-build build-web/cmake
+  elif [ "$c" = phone ]; then
+    # A phone's screen and touch, portrait and landscape.
+    timeout -k 5 150 "$python" tests/e2e_web/phone_web_test.py "${keep[@]}"
   else
     timeout -k 5 120 "$python" tests/e2e_web/show_web_test.py --case "$c" "${keep[@]}"
   fi

@@ -50,6 +50,11 @@ pack_content() {
   # It reminds of -sFORCE_FILESYSTEM on stderr every time; tav.js is linked with it.
   (cd "$out" && python3 "$file_packager" content.data --preload "${args[@]}" --js-output=content.js \
     >/dev/null 2>&1) || { echo "file_packager failed for $out" >&2; exit 1; }
+  # It names each package with a random UUID (a cache key, which the page does not use): name it by its data
+  # instead, so that the same content always gives the same content.js.
+  local id
+  id=$(sha256sum "$out/content.data" | sed 's/^\(.\{8\}\)\(.\{4\}\)\(.\{4\}\)\(.\{4\}\)\(.\{12\}\).*/\1-\2-\3-\4-\5/')
+  sed -i "s/\"package_uuid\": \"[^\"]*\"/\"package_uuid\": \"$id\"/" "$out/content.js"
 }
 
 if [ "${1:-}" = "--content" ]; then

@@ -20,7 +20,6 @@ fi
 
 start=$SECONDS
 work=$(mktemp -d "${TMPDIR:-/tmp}/tav-release-again.XXXXXX")
-trap 'rm -rf "$work"' EXIT
 second=$work/second/tav
 git clone -q --shared --no-checkout "$root" "$second"
 git -C "$second" checkout -q --detach "$(git rev-parse HEAD)"
@@ -33,4 +32,8 @@ done
   env -u CMAKE_C_COMPILER_LAUNCHER -u CMAKE_CXX_COMPILER_LAUNCHER CCACHE_DISABLE=1 TZ=America/Los_Angeles \
     ./scripts/release.sh >/dev/null)
 echo "second release built in another folder ($((SECONDS - start)) s)"
-python3 tests/package/compare_release.py dist "$second/dist"
+if ! python3 tests/package/compare_release.py dist "$second/dist"; then
+  echo "the second build is kept in $second" >&2
+  exit 1
+fi
+rm -rf "$work"

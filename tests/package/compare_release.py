@@ -26,6 +26,30 @@ def first_difference(a, b):
             offset += len(ca)
 
 
+def members(path):
+    """The members of a zip or a Debian package (and of its data and control tarballs) with their digests, to
+    say which file inside an archive differs."""
+    import hashlib
+    import io
+    import subprocess
+    import tarfile
+    import zipfile
+    found = {}
+    if zipfile.is_zipfile(path):
+        with zipfile.ZipFile(path) as z:
+            for name in z.namelist():
+                found[name] = hashlib.sha256(z.read(name)).hexdigest()
+    elif path.endswith(".deb"):
+        for part, option in (("control", "--ctrl-tarfile"), ("data", "--fsys-tarfile")):
+            tree = subprocess.run(["dpkg-deb", option, path], capture_output=True).stdout
+            with tarfile.open(fileobj=io.BytesIO(tree)) as t:
+                for entry in t.getmembers():
+                    data = t.extractfile(entry).read() if entry.isfile() else b""
+                    found["%s:%s" % (part, entry.name)] = "%s %o %d" % (hashlib.sha256(data).hexdigest(),
+                                                                         entry.mode, entry.mtime)
+    return found
+
+
 def main(first, second):
     a, b = sums(first), sums(second)
     differing = 0
@@ -37,6 +61,11 @@ def main(first, second):
             offset = first_difference(os.path.join(first, name), os.path.join(second, name))
             print("%s differs: first at byte offset %s (sizes %d and %d)" % (
                 name, offset, os.path.getsize(os.path.join(first, name)), os.path.getsize(os.path.join(second, name))))
+            inside_a, inside_b = (members(os.path.join(d, name)) for d in (first, second))
+            for member in sorted(set(inside_a) | set(inside_b)):
+                if inside_a.get(member) != inside_b.get(member):
+                    print("   %s: %s" % (member, "differs" if member in inside_a and member in inside_b
+                                          else "only in one"))
             differing += 1
     if differing:
         sys.exit("%d of %d files differ between the two release builds" % (differing, len(set(a) | set(b))))

@@ -21,9 +21,11 @@ umask 022
 dist=$root/dist
 jobs=$(nproc)
 
-# Linux: only what the package holds (no tests), then the package.
+# Linux: only what the package holds (no tests), then the package. Not through a compiler cache: ccache with a
+# base_dir hands the compiler relative source paths, which then land in the debug information and the build id.
 ./scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER_LAUNCHER= -DCMAKE_CXX_COMPILER_LAUNCHER= \
+  >/dev/null
 cmake --build build -j"$jobs" --target tav tav-capture content packaging_files >/dev/null
 rm -rf build/release-deb
 (cd build && cpack -G DEB -B "$root/build/release-deb" >/dev/null)

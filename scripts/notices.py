@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the licence notices of each tav artefact from packaging/third_party.json and LICENSE.
 
   notices.py deb VERSION OUT          the Debian package's copyright file (machine-readable format)

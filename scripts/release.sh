@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds every artefact of a release into dist/: tav_VERSION_amd64.deb, tav-VERSION-win32.zip,
 # tav-VERSION-win64.zip, tav-VERSION-web.zip (the static site), tav-VERSION.tar.gz (the source of the commit,
 # content tool included, no generated content) and SHA256SUMS. It builds with the other scripts into their usual
@@ -24,8 +25,14 @@ jobs=$(nproc)
 # Linux: only what the package holds (no tests), then the package. Not through a compiler cache: ccache with a
 # base_dir hands the compiler relative source paths, which then land in the debug information and the build id.
 ./scripts/install-deps.sh
+launched=0
+grep -Eq '^CMAKE_(C|CXX)_COMPILER_LAUNCHER:[A-Z]+=.+' build/CMakeCache.txt 2>/dev/null && launched=1
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER_LAUNCHER= -DCMAKE_CXX_COMPILER_LAUNCHER= \
   >/dev/null
+if [ $launched -eq 1 ]; then
+  echo "release.sh: build/ was compiled through a compiler launcher: compiling it again without" >&2
+  cmake --build build --target clean
+fi
 cmake --build build -j"$jobs" --target tav tav-capture content packaging_files >/dev/null
 rm -rf build/release-deb
 (cd build && cpack -G DEB -B "$root/build/release-deb" >/dev/null)

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """pack_zip.py OUT.zip DIR [PREFIX]: packs every file under DIR into OUT.zip, as PREFIX/relative/path (or the
 bare relative path), so that the same files always give the same bytes: names in sorted order, every entry
 stamped with SOURCE_DATE_EPOCH (UTC), modes 755 for executables and 644 for the rest, no extra fields."""

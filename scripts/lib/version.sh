@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the build scripts: tav's version, from the one place it is set (CMakeLists.txt's project()), and
 # the time every packed file is stamped with.
 tav_version() {

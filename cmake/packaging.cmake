@@ -2,15 +2,16 @@
 # (build/tav_VERSION_amd64.deb): the two programs, the content set, a menu entry with its icon, the manual
 # pages and the documentation. The programs find the content relative to their own folder, so a package and
 # a staged install in any prefix both work.
-set(TAV_VERSION 1.0)
+set(TAV_VERSION ${PROJECT_VERSION})
 set(TAV_MAINTAINER "tav developers <maintainers@users.noreply.c-seed-3bd8877b.example>")
 
 # Manual pages and the changelog go in compressed, without names or dates in the gzip header.
 set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${packaging_out}/changelog @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/tav.6 ${packaging_out}/tav.6 @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/tav-capture.1 ${packaging_out}/tav-capture.1 @ONLY)
 set(compressed)
-foreach(source ${CMAKE_SOURCE_DIR}/packaging/tav.6 ${CMAKE_SOURCE_DIR}/packaging/tav-capture.1
-    ${packaging_out}/changelog)
+foreach(source ${packaging_out}/tav.6 ${packaging_out}/tav-capture.1 ${packaging_out}/changelog)
   get_filename_component(name ${source} NAME)
   add_custom_command(OUTPUT ${packaging_out}/${name}.gz
     COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" sh ${source} ${packaging_out}/${name}.gz
@@ -18,7 +19,14 @@ foreach(source ${CMAKE_SOURCE_DIR}/packaging/tav.6 ${CMAKE_SOURCE_DIR}/packaging
     VERBATIM)
   list(APPEND compressed ${packaging_out}/${name}.gz)
 endforeach()
-add_custom_target(packaging_files ALL DEPENDS ${compressed})
+# The copyright file, from the list of third-party components the notices of every artefact come from.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${packaging_out}/copyright
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/notices.py deb ${PROJECT_VERSION} ${packaging_out}/copyright
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/notices.py ${CMAKE_SOURCE_DIR}/packaging/third_party.json
+    ${CMAKE_SOURCE_DIR}/LICENSE
+  VERBATIM)
+add_custom_target(packaging_files ALL DEPENDS ${compressed} ${packaging_out}/copyright)
 
 # cpack installs what the build made; it does not start a build of everything itself (the package test runs it
 # beside other tests, and scripts/package.sh builds first).
@@ -34,7 +42,7 @@ foreach(size 48 128 256)
 endforeach()
 install(FILES ${packaging_out}/tav.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${packaging_out}/tav-capture.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/packaging/copyright ${packaging_out}/changelog.gz
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${packaging_out}/copyright ${packaging_out}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)

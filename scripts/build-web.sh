@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds tav for the browser (WebAssembly + WebGL) into build-web/: index.html, tav.js, tav.wasm and the content
-# package content.js + content.data. Installs what it needs (emscripten, node, the native compilers for the
+# Builds tav for the browser (WebAssembly + WebGL) into build-web/: index.html, licenses.html, tav.js, tav.wasm and
+# the content package content.js + content.data. Installs what it needs (emscripten, node, the native compilers for the
 # content tool), fetches Debian's sources of zlib, libopenmpt and libglu once into build-websrc/, compiles them
 # to wasm into build-web/deps, and skips whatever is already built.
 #
@@ -27,6 +27,7 @@ jobs=2
 export NODE_PATH=/usr/share/nodejs  # Debian's emcc needs its acorn from there with the machine's node
 file_packager=/usr/share/emscripten/tools/file_packager.py
 . "$root/scripts/lib/debian.sh"
+. "$root/scripts/lib/version.sh"
 
 step_start=0
 step() { step_start=$(date +%s); echo "== $1" >&2; }
@@ -49,6 +50,11 @@ pack_content() {
   # It reminds of -sFORCE_FILESYSTEM on stderr every time; tav.js is linked with it.
   (cd "$out" && python3 "$file_packager" content.data --preload "${args[@]}" --js-output=content.js \
     >/dev/null 2>&1) || { echo "file_packager failed for $out" >&2; exit 1; }
+  # It names each package with a random UUID (a cache key, which the page does not use): name it by its data
+  # instead, so that the same content always gives the same content.js.
+  local id
+  id=$(sha256sum "$out/content.data" | sed 's/^\(.\{8\}\)\(.\{4\}\)\(.\{4\}\)\(.\{4\}\)\(.\{12\}\).*/\1-\2-\3-\4-\5/')
+  sed -i "s/\"package_uuid\": \"[^\"]*\"/\"package_uuid\": \"$id\"/" "$out/content.js"
 }
 
 if [ "${1:-}" = "--content" ]; then
@@ -146,7 +152,9 @@ build_program() {
   emcmake cmake -S . -B "$site/cmake" -DCMAKE_BUILD_TYPE=Release -DTAV_WEB_DEPS="$deps" >/dev/null
   nice -n 10 cmake --build "$site/cmake" -j"$jobs" --target tav
   cp "$site/cmake/tav.js" "$site/cmake/tav.wasm" "$site/"
-  cp platform/web/index.html "$site/"
+  # The page, with the version the CMake project gives it, and the licences page it links to.
+  cp "$site/cmake/index.html" "$site/"
+  python3 scripts/notices.py web "$(tav_version)" "$site/licenses.html"
 }
 
 step "packages"; install_packages; step_done packages

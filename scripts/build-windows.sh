@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows tav.exe (i686 and x86_64) with Debian's MinGW-w64, linked statically so it imports only
-# Windows system DLLs, and packs build-win32/tav-win32.zip and build-win64/tav-win64.zip. Installs what it needs
+# Windows system DLLs, and packs build-win32/tav-VERSION-win32.zip and build-win64/tav-VERSION-win64.zip (the exe,
+# vel.kod, README.txt, LICENSE.txt and THIRD-PARTY.txt, the same bytes on every run). Installs what it needs
 # (MinGW-w64, Wine for the tests, deb-src lines for the dependencies' sources) and builds the cross dependencies
 # once into build-winNN/deps; a second run skips whatever is already built.
 set -euo pipefail
@@ -9,6 +10,8 @@ root=$PWD
 jobs=$(nproc)
 
 . "$root/scripts/lib/debian.sh"
+. "$root/scripts/lib/version.sh"
+version=$(tav_version)
 
 install_packages() {
   local packages=(
@@ -80,7 +83,7 @@ build_sndfile() {
   cmake --install "$deps/build/libsndfile" >/dev/null
 }
 
-# The release folder and its zip: the exe, the content set, and how to run it.
+# The release folder and its zip: the exe, the content set, how to run it, and the notices of what it contains.
 package() {
   local build=$1 name=$2
   local release=$build/$name
@@ -88,8 +91,10 @@ package() {
   mkdir -p "$release"
   cp "$build/tav.exe" "$release/"
   cp "$root/build/vel.kod" "$release/"
-  sed 's/$/\r/' "$root/platform/win32/release_readme.txt" >"$release/README.txt"
-  (cd "$build" && zip -q -r -X "$name.zip" "$name")
+  sed 's/$/\r/' "$build/README.txt" >"$release/README.txt"
+  python3 "$root/scripts/notices.py" windows "$version" "$release"
+  SOURCE_DATE_EPOCH=$(tav_source_date_epoch) python3 "$root/scripts/lib/pack_zip.py" "$build/$name.zip" \
+    "$release" "$name"
 }
 
 build_target() {
@@ -105,7 +110,7 @@ build_target() {
     -DTAV_WINDOWS_DEPS="$deps" >/dev/null
   # The 32-bit build also makes the console program the Wine sound tests play through.
   cmake --build "$build" -j"$jobs" --target tav $([ "$bits" = 32 ] && echo sound_probe)
-  package "$build" "tav-win$bits"
+  package "$build" "tav-$version-win$bits"
 }
 
 install_packages

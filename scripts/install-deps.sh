@@ -9,6 +9,7 @@ packages=(
   cmake
   pkg-config
   file                # cpack tells programs from data with it
+  python3             # writes the package's copyright file from the list of third-party components
   libsdl2-dev
   libgl-dev
   libglu1-mesa-dev

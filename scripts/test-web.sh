@@ -2,7 +2,7 @@
 # The browser tests: builds the site (scripts/build-web.sh) and the browser test programs, then runs each case in
 # headless Chromium over its DevTools protocol, each under a time limit, and prints what it measured.
 #   scripts/test-web.sh [--no-build] [CASE...]     CASE: whole_run audio_clock_keys no_webgl no_web_audio
-#                                                  long_latency context_lost stall_gap heard_clicks pictures
+#                                                  long_latency context_lost stall_gap heard_clicks pictures phone
 # heard_clicks plays unmuted into a private PulseAudio server (tests/audio/run_with_pulseaudio.sh) and times the
 # rows against the clicks recorded from it.
 # --keep DIR saves the screenshots the show cases took. Exit status 1 when any case failed.
@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 [ ${#cases[@]} -gt 0 ] || cases=(whole_run audio_clock_keys no_webgl no_web_audio long_latency context_lost stall_gap
-  heard_clicks pictures)
+  heard_clicks pictures phone)
 
 ./scripts/install-deps.sh chromium python3-websocket python3-pil pulseaudio pulseaudio-utils || exit 1
 # Debian's python has the packages above; another python3 earlier on PATH may not.
@@ -53,6 +53,10 @@ for c in "${cases[@]}"; do
       timeout -k 5 150 tests/audio/run_with_pulseaudio.sh "$python" tests/e2e_web/heard_web_test.py --clicks "$clicks"
     rc=$?
     rm -f "$clicks"
+  elif [ "$c" = phone ]; then
+    # A phone's screen and touch, portrait and landscape.
+    timeout -k 5 150 "$python" tests/e2e_web/phone_web_test.py "${keep[@]}"
+    rc=$?
   else
     timeout -k 5 120 "$python" tests/e2e_web/show_web_test.py --case "$c" "${keep[@]}"
     rc=$?

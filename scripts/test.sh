@@ -39,3 +39,6 @@ cd ..
 ./scripts/test-web.sh
 # The Windows build: cross-built, then run under Wine (it installs MinGW-w64 and Wine itself).
 ./scripts/test-windows.sh
+# The release from what the scripts above built: every artefact's notices, then a second build of the same
+# commit in another folder that must give the same bytes.
+./scripts/test-release.sh

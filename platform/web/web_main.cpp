@@ -9,6 +9,9 @@ EM_JS(void, tavReportEnd, (int result), {
     if (typeof window !== "undefined" && window.tav) {
         window.tav.exitCode = result;
         window.tav.state = "ended";
+        if (typeof window.tavShowEnded === "function") {
+            window.tavShowEnded();
+        }
     }
     console.log("tav: ended (" + result + ")");
 });

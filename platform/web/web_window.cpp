@@ -2,7 +2,8 @@
 // is the page's 800 x 600 canvas; the page's key events become WM_KEYDOWN/WM_KEYUP with the virtual-key codes
 // (Alt combinations and F10 as system keys) and the DirectInput key state; a switch to full screen asks the
 // browser to show the canvas full screen (scaled to fit) and is never refused, since the canvas in the page is
-// the fallback; message boxes are shown on the page and printed as "Caption: text". Main thread only.
+// the fallback; leaving full screen other than by the program counts as Escape; message boxes are shown on the
+// page and printed as "Caption: text". Main thread only.
 #include "platform/web/web_backend.h"
 
 #include <emscripten.h>
@@ -27,6 +28,18 @@ EM_JS(void, tavListenKeys, (), {
             Module.tavInputWake();
         }
     };
+    // Full screen left by the browser's own means (the back gesture on a phone, Escape held down), not by the
+    // program, ends the show as Escape does: where there is no key to press, that is how one quits.
+    document.addEventListener("fullscreenchange", function() {
+        if (document.fullscreenElement) {
+            return;
+        }
+        if (Module.tavLeavingFullscreen) {
+            Module.tavLeavingFullscreen = false;
+        } else if (Module.tavRunning && typeof window.tavPressEscape === "function") {
+            window.tavPressEscape();
+        }
+    });
     window.addEventListener("keydown", function(event) { push(event, true); });
     window.addEventListener("keyup", function(event) { push(event, false); });
     // Keys released while the page had no focus never report it: let go of everything instead.
@@ -94,7 +107,8 @@ EM_JS(void, tavLeaveFullscreen, (), {
         navigator.keyboard.unlock();
     }
     if (document.fullscreenElement && document.exitFullscreen) {
-        document.exitFullscreen().catch(function() {});
+        Module.tavLeavingFullscreen = true;
+        document.exitFullscreen().catch(function() { Module.tavLeavingFullscreen = false; });
     }
 });
 

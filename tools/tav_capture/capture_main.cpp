@@ -32,6 +32,10 @@ static int fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("tav-capture %s\n", TAV_VERSION);
+        return 0;
+    }
     CaptureOptions options;
     std::string error;
     switch (parseCaptureOptions(argc, argv, options, error)) {

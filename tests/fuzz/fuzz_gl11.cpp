@@ -1,0 +1,625 @@
+// Fuzz target: the OpenGL 1.1 layer against Mesa's own GL 1.1. The input is read as a program of GL 1.1
+// calls; it runs once on each side (tests/gl11/gl11_pair.h), logging every error and query answer, and the
+// two logs must agree exactly and the two 64 x 64 pictures within the rasterizers' rounding. Anything else
+// aborts with the first difference.
+//
+// Left out, because the layer refuses or cannot match them (its header comment lists the same): pixel types
+// other than GL_UNSIGNED_BYTE, texture borders, GL_CLAMP, smooth points and lines, and the calls the layer
+// lacks altogether.
+#include "tests/gl11/gl11_pair.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+const int size = 64;
+
+struct Reader {
+    const uint8_t* at;
+    size_t left;
+    unsigned byte()
+    {
+        if (left == 0)
+            return 0;
+        --left;
+        return *at++;
+    }
+    template <typename T, size_t n>
+    T pick(const T (&table)[n])
+    {
+        return table[byte() % n];
+    }
+    template <typename T>
+    T pick(std::initializer_list<T> table)
+    {
+        return table.begin()[byte() % table.size()];
+    }
+    float unit() { return static_cast<float>(byte()) / 255.0f; }
+    float coord() { return (static_cast<float>(byte()) - 128.0f) / 50.0f; }
+    int small(int n) { return static_cast<int>(byte() % static_cast<unsigned>(n)); }
+};
+
+// What one side said: errors and query answers in call order.
+struct Entry {
+    int call;
+    double value;
+    bool approximate;
+};
+
+// Pixel data and client arrays both sides read: the same bytes every run.
+unsigned char pattern[160 * 1024];
+float floats[4096];
+unsigned char indices[1024];
+
+void fillPatterns()
+{
+    uint32_t x = 12345;
+    for (unsigned char& b : pattern) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<unsigned char>(x >> 24);
+    }
+    for (float& f : floats) {
+        x = x * 1664525u + 1013904223u;
+        f = static_cast<float>(static_cast<int>(x >> 24) - 128) / 50.0f;
+    }
+    for (unsigned char& i : indices) {
+        x = x * 1664525u + 1013904223u;
+        i = static_cast<unsigned char>((x >> 24) % 64);
+    }
+}
+
+const GLenum modes[] = {GL_POINTS,         GL_LINES,        GL_LINE_LOOP, GL_LINE_STRIP, GL_TRIANGLES,
+                        GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS,     GL_QUAD_STRIP, GL_POLYGON,
+                        GL_TRIANGLES,      GL_QUADS,        GL_POLYGON,   0x000A};
+const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,          GL_DEPTH_TEST,   GL_CULL_FACE,          GL_LIGHTING,
+                       GL_LIGHT0,     GL_LIGHT1,         GL_ALPHA_TEST,   GL_COLOR_MATERIAL,     GL_NORMALIZE,
+                       GL_DITHER,     GL_SCISSOR_TEST,   GL_FOG,          GL_POLYGON_OFFSET_FILL, GL_TEXTURE_2D,
+                       GL_BLEND,      GL_TEXTURE_1D,     GL_VERTEX_ARRAY, 0x1234};
+const GLenum factors[] = {GL_ZERO,      GL_ONE,           GL_SRC_COLOR,           GL_ONE_MINUS_SRC_COLOR,
+                          GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA,    GL_ONE_MINUS_SRC_ALPHA,
+                          GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_SRC_ALPHA_SATURATE, 0x1234};
+const GLenum depthFuncs[] = {GL_NEVER, GL_LESS,   GL_EQUAL,  GL_LEQUAL, GL_GREATER,
+                             GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS, 0x1234};
+const GLenum faces[] = {GL_FRONT, GL_BACK, GL_FRONT_AND_BACK, GL_CW, GL_CCW, 0x1234};
+const GLenum matrixModes[] = {GL_MODELVIEW, GL_PROJECTION, GL_TEXTURE, GL_MODELVIEW, 0x1234};
+const GLint internalFormats[] = {1,          2,         3,         4,
+                                 GL_ALPHA,   GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB,
+                                 GL_RGBA,    GL_RGB8,   GL_RGBA8,  GL_ALPHA8,
+                                 GL_LUMINANCE8, GL_LUMINANCE8_ALPHA8, 0x1234};
+const GLenum formats[] = {GL_ALPHA, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB,  GL_RGBA,  GL_BGR_EXT,
+                          GL_BGRA_EXT, GL_RGB,   GL_RGBA,            GL_RED,  GL_GREEN, GL_BLUE, 0x1234};
+const int sizes[] = {0, 1, 2, 3, 4, 5, 8, 8, 16, 16, 7, 32, 64, -1};
+const GLenum filters[] = {GL_NEAREST,
+                          GL_LINEAR,
+                          GL_NEAREST_MIPMAP_NEAREST,
+                          GL_LINEAR_MIPMAP_NEAREST,
+                          GL_NEAREST_MIPMAP_LINEAR,
+                          GL_LINEAR_MIPMAP_LINEAR,
+                          GL_NEAREST,
+                          GL_LINEAR,
+                          0x1234};
+const GLenum wraps[] = {GL_REPEAT, GL_CLAMP_TO_EDGE, GL_REPEAT, 0x1234};
+const GLenum parameters[] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T,
+                             GL_TEXTURE_MIN_FILTER, 0x1234};
+// Names beyond 2^24 as well: a list must keep them whole.
+const GLuint textureNames[] = {0, 1, 2, 3, 16777217, 16777219, 77};
+const GLuint listNames[] = {1, 2, 3, 4, 5, 0};
+const GLenum arrayTypes[] = {GL_FLOAT, GL_FLOAT, GL_SHORT, GL_INT, GL_DOUBLE, GL_UNSIGNED_BYTE, 0x1234};
+const GLenum colorTypes[] = {GL_FLOAT, GL_UNSIGNED_BYTE, GL_UNSIGNED_BYTE, GL_BYTE, GL_SHORT,
+                             GL_UNSIGNED_SHORT, GL_INT, GL_UNSIGNED_INT, GL_DOUBLE};
+const GLenum indexTypes[] = {GL_UNSIGNED_BYTE, GL_UNSIGNED_SHORT, GL_UNSIGNED_INT, 0x1234};
+const GLenum listTypes[] = {GL_UNSIGNED_BYTE, GL_BYTE,    GL_UNSIGNED_SHORT, GL_SHORT, GL_UNSIGNED_INT,
+                            GL_INT,           GL_FLOAT,   GL_2_BYTES,        GL_3_BYTES, GL_4_BYTES, 0x1234};
+const GLenum pixelStores[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS,
+                              GL_UNPACK_SKIP_PIXELS, GL_PACK_ALIGNMENT, GL_UNPACK_ALIGNMENT, 0x1234};
+const GLint pixelStoreValues[] = {1, 2, 4, 8, 0, 3, 17, 70, -1};
+const GLenum queries[] = {GL_VIEWPORT,
+                          GL_MATRIX_MODE,
+                          GL_TEXTURE_BINDING_2D,
+                          GL_SHADE_MODEL,
+                          GL_BLEND_SRC,
+                          GL_BLEND_DST,
+                          GL_DEPTH_FUNC,
+                          GL_CULL_FACE_MODE,
+                          GL_FRONT_FACE,
+                          GL_COLOR_CLEAR_VALUE,
+                          GL_DEPTH_CLEAR_VALUE,
+                          GL_CURRENT_COLOR,
+                          GL_CURRENT_TEXTURE_COORDS,
+                          GL_CURRENT_NORMAL,
+                          GL_MODELVIEW_MATRIX,
+                          GL_PROJECTION_MATRIX,
+                          GL_TEXTURE_MATRIX,
+                          GL_MODELVIEW_STACK_DEPTH,
+                          GL_PROJECTION_STACK_DEPTH,
+                          GL_TEXTURE_STACK_DEPTH,
+                          GL_UNPACK_ALIGNMENT,
+                          GL_PACK_ALIGNMENT,
+                          GL_UNPACK_ROW_LENGTH,
+                          GL_UNPACK_SKIP_ROWS,
+                          GL_UNPACK_SKIP_PIXELS,
+                          GL_LIST_BASE,
+                          GL_LIST_INDEX,
+                          GL_LIST_MODE,
+                          GL_BLEND,
+                          GL_DEPTH_TEST,
+                          GL_TEXTURE_2D,
+                          GL_CULL_FACE,
+                          GL_LIGHTING,
+                          GL_VERTEX_ARRAY,
+                          GL_COLOR_ARRAY,
+                          GL_TEXTURE_COORD_ARRAY,
+                          GL_NORMAL_ARRAY,
+                          GL_CURRENT_RASTER_POSITION_VALID,
+                          GL_DEPTH_RANGE,
+                          GL_COLOR_WRITEMASK,
+                          GL_MAX_VIEWPORT_DIMS,
+                          GL_MAX_MODELVIEW_STACK_DEPTH,
+                          GL_MAX_PROJECTION_STACK_DEPTH,
+                          GL_MAX_TEXTURE_STACK_DEPTH,
+                          GL_MAX_LIST_NESTING,
+                          GL_POLYGON_OFFSET_FACTOR,
+                          GL_POLYGON_OFFSET_UNITS,
+                          0x1234};
+
+class Program {
+public:
+    Program(const Gl11Api& gl, const uint8_t* data, size_t bytes) : gl(gl), in{data, bytes} {}
+
+    std::vector<Entry> log;
+
+    void run()
+    {
+        int calls = 0;
+        while (in.left > 0 && calls < 400) {
+            step();
+            ++calls;
+            if (!maybeInside)
+                note(gl.GetError(), false);
+        }
+        tidy();
+    }
+
+private:
+    const Gl11Api& gl;
+    Reader in;
+    int call = 0;
+    bool maybeInside = false;   // a glBegin may be open: glGetError then is itself an error
+    GLuint generatedTextures[4] = {};
+    GLuint generatedLists = 0;
+
+    void note(double value, bool approximate) { log.push_back({call, value, approximate}); }
+
+    GLuint textureName()
+    {
+        const int k = in.small(10);
+        return k < 7 ? textureNames[k] : generatedTextures[k - 7];
+    }
+
+    GLuint listName()
+    {
+        const int k = in.small(7);
+        return k < 6 ? listNames[k] : generatedLists;
+    }
+
+    const unsigned char* pixels() { return pattern + in.small(64) * 64; }
+
+    void vertex()
+    {
+        const float x = in.coord(), y = in.coord();
+        switch (in.small(3)) {
+        case 0: gl.Vertex2f(x, y); break;
+        case 1: gl.Vertex3f(x, y, in.coord()); break;
+        default: gl.Vertex4f(x, y, in.coord(), 0.5f + in.unit()); break;
+        }
+    }
+
+    void query()
+    {
+        const GLenum pname = in.pick(queries);
+        switch (in.small(5)) {
+        case 0: {
+            GLint v[16];
+            for (GLint& x : v)
+                x = -7777;
+            gl.GetIntegerv(pname, v);
+            for (GLint x : v)
+                note(x, pname == GL_COLOR_CLEAR_VALUE || pname == GL_CURRENT_COLOR);
+            break;
+        }
+        case 1:
+        case 2: {
+            GLfloat v[16];
+            for (GLfloat& x : v)
+                x = -7777;
+            gl.GetFloatv(pname, v);
+            for (GLfloat x : v)
+                note(x, true);
+            break;
+        }
+        case 3: {
+            GLboolean v[16];
+            for (GLboolean& x : v)
+                x = 77;
+            gl.GetBooleanv(pname, v);
+            for (GLboolean x : v)
+                note(x, false);
+            break;
+        }
+        default: note(gl.IsEnabled(pname), false); break;
+        }
+    }
+
+    void texImage()
+    {
+        const GLint level = in.pick<GLint>({0, 0, 0, 1, 2, 3, 4, 5, 6, -1});
+        const GLint internal = in.pick(internalFormats);
+        const int w = in.pick(sizes), h = in.pick(sizes);
+        const GLenum format = in.pick(formats);
+        gl.TexImage2D(GL_TEXTURE_2D, level, internal, w, h, 0, format, GL_UNSIGNED_BYTE, pixels());
+    }
+
+    void texSubImage()
+    {
+        const GLint level = in.pick<GLint>({0, 0, 1, 2, -1});
+        const GLint x = in.pick<GLint>({0, 0, 1, 3, -1}), y = in.pick<GLint>({0, 0, 2, -1});
+        const int w = in.pick(sizes), h = in.pick(sizes);
+        gl.TexSubImage2D(GL_TEXTURE_2D, level, x, y, w, h, in.pick(formats), GL_UNSIGNED_BYTE, pixels());
+    }
+
+    void clientArrays()
+    {
+        const int stride = in.pick<int>({0, 0, 0, 16, 24, -4});
+        const GLint n = in.pick<GLint>({2, 3, 4, 3, 1, 5});
+        const void* data = in.small(2) ? static_cast<const void*>(floats) : static_cast<const void*>(pattern);
+        switch (in.small(7)) {
+        case 0: gl.VertexPointer(n, in.pick(arrayTypes), stride, floats); break;
+        case 1: {
+            const GLenum type = in.pick(colorTypes);
+            gl.ColorPointer(n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? floats : data);
+            break;
+        }
+        case 2: gl.TexCoordPointer(n, in.pick(arrayTypes), stride, floats); break;
+        case 3: gl.NormalPointer(in.pick<GLenum>({GL_FLOAT, GL_SHORT, GL_BYTE, GL_INT}), stride, floats); break;
+        case 4: {
+            const GLenum array =
+                in.pick<GLenum>({GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_NORMAL_ARRAY,
+                                         0x1234});
+            if (in.small(3))
+                gl.EnableClientState(array);
+            else
+                gl.DisableClientState(array);
+            break;
+        }
+        case 5: gl.DrawArrays(in.pick(modes), in.small(20), in.small(40) - 1); break;
+        default: {
+            const GLenum type = in.pick(indexTypes);
+            const void* at = type == GL_UNSIGNED_BYTE ? static_cast<const void*>(indices)
+                                                      : static_cast<const void*>(indexWords());
+            gl.DrawElements(in.pick(modes), in.small(40) - 1, type, at);
+            break;
+        }
+        }
+    }
+
+    static const void* indexWords()
+    {
+        // Small indices in both 16 and 32 bits: the low half of each word is the index, the rest zero.
+        static uint32_t words[512];
+        static bool filled = false;
+        if (!filled) {
+            for (int i = 0; i < 512; ++i)
+                words[i] = indices[i] % 32;
+            filled = true;
+        }
+        return words;
+    }
+
+    void step()
+    {
+        ++call;
+        switch (in.small(40)) {
+        case 0:
+        case 1:
+            gl.Begin(in.pick(modes));
+            maybeInside = true;
+            break;
+        case 2:
+            gl.End();
+            maybeInside = false;
+            break;
+        case 3:
+        case 4:
+        case 5:
+        case 6: vertex(); break;
+        case 7:
+            if (in.small(2))
+                gl.Color4f(in.unit(), in.unit(), in.unit(), in.unit());
+            else
+                gl.Color4ub(static_cast<GLubyte>(in.byte()), static_cast<GLubyte>(in.byte()),
+                            static_cast<GLubyte>(in.byte()), static_cast<GLubyte>(in.byte()));
+            break;
+        case 8: gl.TexCoord2f(in.coord(), in.coord()); break;
+        case 9: gl.Normal3f(in.coord(), in.coord(), in.coord()); break;
+        case 10: gl.MatrixMode(in.pick(matrixModes)); break;
+        case 11: gl.LoadIdentity(); break;
+        case 12:
+            if (in.small(2))
+                gl.PushMatrix();
+            else
+                gl.PopMatrix();
+            break;
+        case 13:
+            switch (in.small(3)) {
+            case 0: gl.Translatef(in.coord(), in.coord(), in.coord()); break;
+            case 1: gl.Rotatef(in.coord() * 90, in.coord(), in.coord(), in.coord()); break;
+            default: gl.Scalef(in.coord(), in.coord(), in.coord()); break;
+            }
+            break;
+        case 14:
+            switch (in.small(4)) {
+            case 0: gl.Ortho(-1 - in.unit(), 1, -1, 1 + in.unit(), -1, 1 + in.unit()); break;
+            case 1: gl.Frustum(-1, 1, -1, 1, 1 + in.unit(), 10); break;
+            case 2: gl.Ortho(0, 64, 0, 64, -1, 1); break;
+            default: gl.Frustum(-1, 1, -1, 1, in.coord(), in.coord()); break;
+            }
+            break;
+        case 15:
+            if (in.small(2))
+                gl.Enable(in.pick(caps));
+            else
+                gl.Disable(in.pick(caps));
+            break;
+        case 16: gl.BlendFunc(in.pick(factors), in.pick(factors)); break;
+        case 17: gl.DepthFunc(in.pick(depthFuncs)); break;
+        case 18:
+            if (in.small(2))
+                gl.CullFace(in.pick(faces));
+            else
+                gl.FrontFace(in.pick(faces));
+            break;
+        case 19: gl.ShadeModel(in.pick<GLenum>({GL_FLAT, GL_SMOOTH, 0x1234})); break;
+        case 20:
+            switch (in.small(3)) {
+            case 0: gl.ClearColor(in.unit(), in.unit(), in.unit(), in.unit()); break;
+            case 1: gl.ClearDepth(in.unit()); break;
+            default:
+                gl.Clear(in.pick<GLbitfield>({GL_COLOR_BUFFER_BIT, GL_DEPTH_BUFFER_BIT,
+                                                      GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, 0x80000000u}));
+                break;
+            }
+            break;
+        case 21:
+            gl.Viewport(in.small(40) - 8, in.small(40) - 8, in.small(80) - 4, in.small(80) - 4);
+            break;
+        case 22:
+            if (in.small(4) == 0) {
+                gl.GenTextures(2, generatedTextures + 2 * in.small(2));
+            } else {
+                gl.BindTexture(in.pick<GLenum>({GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_1D, 0x1234}),
+                               textureName());
+            }
+            break;
+        case 23:
+        case 24: texImage(); break;
+        case 25: texSubImage(); break;
+        case 26:
+            gl.TexParameteri(in.pick<GLenum>({GL_TEXTURE_2D, GL_TEXTURE_2D, 0x1234}), in.pick(parameters),
+                             static_cast<GLint>(in.small(2) ? in.pick(filters) : in.pick(wraps)));
+            break;
+        case 27: {
+            const GLuint name = textureName();
+            gl.DeleteTextures(1, &name);
+            break;
+        }
+        case 28:
+            if (in.small(2)) {
+                gl.NewList(listName(), in.pick<GLenum>({GL_COMPILE, GL_COMPILE_AND_EXECUTE, 0x1234}));
+            } else {
+                gl.EndList();
+            }
+            break;
+        case 29:
+            switch (in.small(6)) {
+            case 0: gl.CallList(listName()); maybeInside = true; break;
+            case 1: {
+                const GLenum type = in.pick(listTypes);
+                gl.CallLists(in.small(4), type, type == GL_FLOAT ? static_cast<const void*>(floats) : pattern);
+                maybeInside = true;
+                break;
+            }
+            case 2: gl.ListBase(in.small(4)); break;
+            case 3: gl.DeleteLists(listName(), in.small(4) - 1); break;
+            case 4: generatedLists = gl.GenLists(in.small(3)); note(generatedLists != 0, false); break;
+            default: note(gl.IsList(listName()), false); break;
+            }
+            break;
+        case 30:
+        case 31: clientArrays(); break;
+        case 32:
+            if (in.small(2))
+                gl.RasterPos2f(in.coord(), in.coord());
+            else
+                gl.RasterPos4f(in.coord(), in.coord(), in.coord(), 0.5f + in.unit());
+            break;
+        case 33: {
+            const int w = in.pick(sizes), h = in.pick(sizes);
+            gl.DrawPixels(w, h, in.pick(formats), GL_UNSIGNED_BYTE, pattern + in.small(64));
+            break;
+        }
+        case 34: gl.PixelStorei(in.pick(pixelStores), in.pick(pixelStoreValues)); break;
+        case 35: query(); break;
+        case 36: note(gl.GetError(), false); break;
+        case 37: note(gl.IsTexture(textureName()), false); break;
+        case 38: gl.PolygonOffset(in.coord(), in.coord()); break;
+        default:
+            gl.Hint(in.pick<GLenum>({GL_PERSPECTIVE_CORRECTION_HINT, GL_FOG_HINT, 0x1234}),
+                    in.pick<GLenum>({GL_NICEST, GL_FASTEST, GL_DONT_CARE, 0x1234}));
+            break;
+        }
+    }
+
+    // Leaves no list compiling and no primitive open, so the picture is complete on both sides.
+    void tidy()
+    {
+        ++call;
+        gl.End();
+        gl.EndList();
+        note(gl.GetError() == GL_INVALID_OPERATION ? 0 : 1, false);   // the first tidy call may err; only that
+        while (gl.GetError() != GL_NO_ERROR) {
+        }
+    }
+};
+
+// Puts every state the programs touch back to GL's initial values, through GL itself on both sides.
+void reset(const Gl11Api& gl)
+{
+    gl.End();
+    gl.EndList();
+    for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        gl.MatrixMode(mode);
+        for (int i = 0; i < 40; ++i)
+            gl.PopMatrix();
+        gl.LoadIdentity();
+    }
+    for (GLenum cap : caps)
+        gl.Disable(cap);
+    gl.Enable(GL_DITHER);
+    gl.BlendFunc(GL_ONE, GL_ZERO);
+    gl.DepthFunc(GL_LESS);
+    gl.CullFace(GL_BACK);
+    gl.FrontFace(GL_CCW);
+    gl.ShadeModel(GL_SMOOTH);
+    gl.ClearColor(0, 0, 0, 0);
+    gl.ClearDepth(1);
+    gl.PolygonOffset(0, 0);
+    gl.Viewport(0, 0, size, size);
+    gl.Color4f(1, 1, 1, 1);
+    gl.TexCoord2f(0, 0);
+    gl.Normal3f(0, 0, 1);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_NORMAL_ARRAY})
+        gl.DisableClientState(array);
+    gl.VertexPointer(4, GL_FLOAT, 0, nullptr);
+    gl.ColorPointer(4, GL_FLOAT, 0, nullptr);
+    gl.TexCoordPointer(4, GL_FLOAT, 0, nullptr);
+    gl.NormalPointer(GL_FLOAT, 0, nullptr);
+    gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    gl.ListBase(0);
+    gl.DeleteLists(1, 64);
+    gl.BindTexture(GL_TEXTURE_2D, 0);
+    for (GLuint name : textureNames)
+        gl.DeleteTextures(1, &name);
+    for (GLuint name = 1; name < 64; ++name)
+        gl.DeleteTextures(1, &name);
+    // The default texture cannot be deleted: its levels are emptied and its parameters restored instead.
+    for (int level = 0; level < 8; ++level)
+        gl.TexImage2D(GL_TEXTURE_2D, level, GL_RGBA, 0, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_LINEAR);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    gl.RasterPos4f(0, 0, 0, 1);
+    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    while (gl.GetError() != GL_NO_ERROR) {
+    }
+}
+
+[[noreturn]] void fail(const char* what, int call, double mesa, double layer)
+{
+    std::fprintf(stderr, "gl11 differs: %s at call %d: Mesa %.9g, layer %.9g\n", what, call, mesa, layer);
+    std::abort();
+}
+
+void compareLogs(const std::vector<Entry>& mesa, const std::vector<Entry>& layer)
+{
+    const size_t n = mesa.size() < layer.size() ? mesa.size() : layer.size();
+    for (size_t i = 0; i < n; ++i) {
+        const double a = mesa[i].value, b = layer[i].value;
+        const bool same = mesa[i].approximate ? std::fabs(a - b) <= 1e-4 * (1 + std::fabs(a)) : a == b;
+        if (!same || mesa[i].call != layer[i].call)
+            fail("error or query", mesa[i].call, a, b);
+    }
+    if (mesa.size() != layer.size())
+        fail("log length", 0, static_cast<double>(mesa.size()), static_cast<double>(layer.size()));
+}
+
+int channelDiff(const unsigned char* a, const unsigned char* b)
+{
+    int d = 0;
+    for (int c = 0; c < 4; ++c) {
+        const int e = std::abs(a[c] - b[c]);
+        d = e > d ? e : d;
+    }
+    return d;
+}
+
+// A pixel more than 2 levels off is an edge pixel when the other picture has its value within one pixel of
+// it (an edge moved by the CPU's transform rounding); more than a small share of those, or any other, fails.
+void comparePictures(const std::vector<unsigned char>& mesa, const std::vector<unsigned char>& layer)
+{
+    int edges = 0;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const unsigned char* a = &mesa[(y * size + x) * 4];
+            const unsigned char* b = &layer[(y * size + x) * 4];
+            const int d = channelDiff(a, b);
+            if (d <= 2)
+                continue;
+            int best = d, bestBack = d;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= size || ny >= size)
+                        continue;
+                    const int n = (ny * size + nx) * 4;
+                    const int e = channelDiff(a, &layer[n]), f = channelDiff(b, &mesa[n]);
+                    best = e < best ? e : best;
+                    bestBack = f < bestBack ? f : bestBack;
+                }
+            if (best > 2 || bestBack > 2) {
+                std::fprintf(stderr, "pixel (%d, %d): Mesa %d %d %d %d, layer %d %d %d %d\n", x, y, a[0], a[1], a[2],
+                             a[3], b[0], b[1], b[2], b[3]);
+                fail("picture", y * size + x, d, 0);
+            }
+            ++edges;
+        }
+    if (edges > size * size / 50)
+        fail("edge pixels", 0, edges, size * size / 50);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t bytes)
+{
+    static bool ready = false;
+    if (!ready) {
+        fillPatterns();
+        if (!gl11PairOpen(size, size))
+            std::abort();
+        ready = true;
+    }
+    std::vector<Entry> logs[2];
+    std::vector<unsigned char> pictures[2];
+    for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
+        const Gl11Api& gl = gl11PairUse(side);
+        reset(gl);
+        Program program(gl, data, bytes);
+        program.run();
+        const int at = static_cast<int>(side);
+        logs[at] = program.log;
+        pictures[at] = gl11PairRead(gl, size, size);
+    }
+    compareLogs(logs[0], logs[1]);
+    comparePictures(pictures[0], pictures[1]);
+    return 0;
+}

@@ -1,8 +1,8 @@
-// The OpenGL 1.1 stand-in's display lists: the calls a list may hold are recorded with their arguments and
+// The OpenGL 1.1 layer's display lists: the calls a list may hold are recorded with their arguments and
 // replayed by calling them again. Lists hold primitives, vertices, colours, texture coordinates, matrix calls,
 // capabilities, texture binds, blending, shading, depth function, clears and list calls; any other call runs at
 // once even while a list is being compiled.
-#include "platform/web/gl_state.h"
+#include "platform/gl11/gl_state.h"
 
 #include <map>
 #include <vector>

@@ -1,8 +1,8 @@
-// The OpenGL 1.1 stand-in's primitive assembly: glBegin/glEnd with the current colour and texture coordinate,
+// The OpenGL 1.1 layer's primitive assembly: glBegin/glEnd with the current colour and texture coordinate,
 // client arrays with glDrawArrays/glDrawElements, all cut into independent triangles, lines or points for the
 // batch. Quads split as Mesa splits them (0 1 2, 0 2 3); in flat shading every vertex of a primitive takes the
 // colour of its provoking vertex, the last one (the first for GL_POLYGON).
-#include "platform/web/gl_state.h"
+#include "platform/gl11/gl_state.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
-// The OpenGL 1.1 stand-in's textures and pixel rectangles: GL texture names mapped to WebGL textures (made on
+// The OpenGL 1.1 layer's textures and pixel rectangles: GL texture names mapped to WebGL textures (made on
 // first bind, as GL makes them), completeness as GL 1.1 judges it (a texture with a mipmap filter and only its
 // first level draws as if texturing were off), uploads in the unsigned-byte formats with the unpack alignment,
 // and glDrawPixels as one textured rectangle at the window position of the raster position.
-#include "platform/web/gl_state.h"
-#include "platform/web/gl_webgl.h"
+#include "platform/gl11/gl_state.h"
+#include "platform/gl11/gles_seam.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -40,7 +40,7 @@ Texture& textureNamed(GLuint name)
 {
     Texture& t = textures[name];
     if (t.webgl == 0)
-        emscripten_glGenTextures(1, &t.webgl);
+        gles.GenTextures(1, &t.webgl);
     return t;
 }
 
@@ -57,19 +57,19 @@ bool complete(const Texture& t)
 // WebGL 1 samples a texture that is not a power of two only when it clamps and does not mipmap.
 void fitWebGl1(const Texture& t)
 {
-    if (glState.webglVersion >= 2 || (powerOfTwo(t.width) && powerOfTwo(t.height)))
+    if (glState.glesVersion >= 3 || (powerOfTwo(t.width) && powerOfTwo(t.height)))
         return;
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, WEBGL_CLAMP_TO_EDGE);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, WEBGL_CLAMP_TO_EDGE);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLES_CLAMP_TO_EDGE);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLES_CLAMP_TO_EDGE);
     if (mipmapFilter(t.minFilter))
-        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }
 
 // Uploads bind on WebGL directly, after the batch has drawn; the next draw binds what it samples again.
 void bindForUpload(unsigned webgl)
 {
     glBatchFlush();
-    emscripten_glBindTexture(GL_TEXTURE_2D, webgl);
+    gles.BindTexture(GL_TEXTURE_2D, webgl);
     glBatchTextureDisturbed();
 }
 
@@ -144,17 +144,17 @@ bool glTexturesInit()
     pixelWidth = pixelHeight = 0;
     raster = RasterPosition();
     const unsigned char white[4] = {255, 255, 255, 255};
-    emscripten_glGenTextures(1, &whiteTexture);
-    emscripten_glBindTexture(GL_TEXTURE_2D, whiteTexture);
-    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    emscripten_glGenTextures(1, &pixelTexture);
-    emscripten_glBindTexture(GL_TEXTURE_2D, pixelTexture);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, WEBGL_CLAMP_TO_EDGE);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, WEBGL_CLAMP_TO_EDGE);
+    gles.GenTextures(1, &whiteTexture);
+    gles.BindTexture(GL_TEXTURE_2D, whiteTexture);
+    gles.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gles.GenTextures(1, &pixelTexture);
+    gles.BindTexture(GL_TEXTURE_2D, pixelTexture);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLES_CLAMP_TO_EDGE);
+    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLES_CLAMP_TO_EDGE);
     return whiteTexture != 0 && pixelTexture != 0;
 }
 
@@ -197,7 +197,7 @@ void glDeleteTextures(GLsizei n, const GLuint* names)
         if (it == textures.end())
             continue;
         if (it->second.webgl) {
-            emscripten_glDeleteTextures(1, &it->second.webgl);
+            gles.DeleteTextures(1, &it->second.webgl);
             glBatchTextureDisturbed();
         }
         textures.erase(it);
@@ -238,9 +238,9 @@ void glTexParameteri(GLenum target, GLenum pname, GLint param)
     if (pname == GL_TEXTURE_MIN_FILTER)
         t.minFilter = static_cast<GLenum>(param);
     if ((pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) && param == GL_CLAMP)
-        param = WEBGL_CLAMP_TO_EDGE;   // WebGL has no border texels to clamp to
+        param = GLES_CLAMP_TO_EDGE;   // WebGL has no border texels to clamp to
     bindForUpload(t.webgl);
-    emscripten_glTexParameteri(target, pname, param);
+    gles.TexParameteri(target, pname, param);
     fitWebGl1(t);
 }
 
@@ -278,7 +278,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
     }
     Texture& t = textureNamed(glState.boundTexture);
     bindForUpload(t.webgl);
-    emscripten_glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(base), width, height, 0, webglFormat,
+    gles.TexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(base), width, height, 0, webglFormat,
                             GL_UNSIGNED_BYTE, data);
     if (level == 0) {
         t.defined = width > 0 && height > 0;
@@ -302,7 +302,7 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
         return;
     Texture& t = textureNamed(glState.boundTexture);
     bindForUpload(t.webgl);
-    emscripten_glTexSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, webglFormat, GL_UNSIGNED_BYTE, data);
+    gles.TexSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, webglFormat, GL_UNSIGNED_BYTE, data);
 }
 
 void glPixelStorei(GLenum pname, GLint param)
@@ -313,7 +313,7 @@ void glPixelStorei(GLenum pname, GLint param)
             return;
         }
         (pname == GL_UNPACK_ALIGNMENT ? glState.unpackAlignment : glState.packAlignment) = param;
-        emscripten_glPixelStorei(pname, param);
+        gles.PixelStorei(pname, param);
         return;
     }
     // Row length, skips and swaps stay at GL's defaults, the only values WebGL 1 knows.
@@ -363,9 +363,9 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, con
         return;
     bindForUpload(pixelTexture);
     if (width == pixelWidth && height == pixelHeight && webglFormat == pixelFormat) {
-        emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, webglFormat, GL_UNSIGNED_BYTE, data);
+        gles.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, webglFormat, GL_UNSIGNED_BYTE, data);
     } else {
-        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(webglFormat), width, height, 0, webglFormat,
+        gles.TexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(webglFormat), width, height, 0, webglFormat,
                                 GL_UNSIGNED_BYTE, data);
         pixelWidth = width;
         pixelHeight = height;

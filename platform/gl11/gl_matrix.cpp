@@ -1,7 +1,7 @@
-// The OpenGL 1.1 stand-in's matrix stacks (model-view, projection, texture) and the calls on them. Vertices
+// The OpenGL 1.1 layer's matrix stacks (model-view, projection, texture) and the calls on them. Vertices
 // are taken to clip space on the CPU with the product of projection and model-view, so a matrix change never
 // breaks a batch.
-#include "platform/web/gl_state.h"
+#include "platform/gl11/gl_state.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,9 +1,9 @@
-// The OpenGL 1.1 stand-in's drawing core over WebGL: one shader (colour times texel), one vertex buffer that
+// The OpenGL 1.1 layer's drawing core over GLES: one shader (colour times texel), one vertex buffer that
 // collects every primitive as clip-space triangles, lines or points, drawn with one upload and one draw call
-// when the state changes, the buffer fills, or the frame ends. Implements the web_gl.h seam.
-#include "platform/web/gl_state.h"
-#include "platform/web/gl_webgl.h"
-#include "platform/web/web_gl.h"
+// when the state changes, the buffer fills, or the frame ends. Implements gl11_context.h.
+#include "platform/gl11/gl11_context.h"
+#include "platform/gl11/gl_state.h"
+#include "platform/gl11/gles_seam.h"
 
 #include <cstdio>
 
@@ -23,7 +23,7 @@ int used = 0;
 GlPrimitive batchPrimitive = GlPrimitive::triangles;
 GLuint vertexBuffer = 0;
 
-// The state WebGL holds now, so a flush only sends what changed.
+// The state GLES holds now, so a flush only sends what changed.
 struct DrawState {
     unsigned texture;
     bool blend, depthTest, cullFace;
@@ -62,14 +62,14 @@ const char* fragmentSource =
 
 GLuint compile(GLenum type, const char* source)
 {
-    const GLuint shader = emscripten_glCreateShader(type);
-    emscripten_glShaderSource(shader, 1, &source, nullptr);
-    emscripten_glCompileShader(shader);
+    const GLuint shader = gles.CreateShader(type);
+    gles.ShaderSource(shader, 1, &source, nullptr);
+    gles.CompileShader(shader);
     GLint ok = 0;
-    emscripten_glGetShaderiv(shader, WEBGL_COMPILE_STATUS, &ok);
+    gles.GetShaderiv(shader, GLES_COMPILE_STATUS, &ok);
     if (!ok) {
         char log[512] = {};
-        emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        gles.GetShaderInfoLog(shader, sizeof log, nullptr, log);
         std::printf("gl: shader not compiled: %s\n", log);
         return 0;
     }
@@ -78,58 +78,58 @@ GLuint compile(GLenum type, const char* source)
 
 bool buildProgram()
 {
-    const GLuint vs = compile(WEBGL_VERTEX_SHADER, vertexSource);
-    const GLuint fs = compile(WEBGL_FRAGMENT_SHADER, fragmentSource);
+    const GLuint vs = compile(GLES_VERTEX_SHADER, vertexSource);
+    const GLuint fs = compile(GLES_FRAGMENT_SHADER, fragmentSource);
     if (!vs || !fs)
         return false;
-    const GLuint program = emscripten_glCreateProgram();
-    emscripten_glAttachShader(program, vs);
-    emscripten_glAttachShader(program, fs);
-    emscripten_glBindAttribLocation(program, 0, "a_position");
-    emscripten_glBindAttribLocation(program, 1, "a_texCoord");
-    emscripten_glBindAttribLocation(program, 2, "a_color");
-    emscripten_glLinkProgram(program);
+    const GLuint program = gles.CreateProgram();
+    gles.AttachShader(program, vs);
+    gles.AttachShader(program, fs);
+    gles.BindAttribLocation(program, 0, "a_position");
+    gles.BindAttribLocation(program, 1, "a_texCoord");
+    gles.BindAttribLocation(program, 2, "a_color");
+    gles.LinkProgram(program);
     GLint ok = 0;
-    emscripten_glGetProgramiv(program, WEBGL_LINK_STATUS, &ok);
+    gles.GetProgramiv(program, GLES_LINK_STATUS, &ok);
     if (!ok) {
         std::printf("gl: shader program not linked\n");
         return false;
     }
-    emscripten_glUseProgram(program);
-    emscripten_glUniform1i(emscripten_glGetUniformLocation(program, "u_texture"), 0);
+    gles.UseProgram(program);
+    gles.Uniform1i(gles.GetUniformLocation(program, "u_texture"), 0);
     return true;
 }
 
 void setCap(GLenum cap, bool on)
 {
     if (on)
-        emscripten_glEnable(cap);
+        gles.Enable(cap);
     else
-        emscripten_glDisable(cap);
+        gles.Disable(cap);
 }
 
 void apply(const DrawState& s)
 {
     const bool all = !appliedValid;
     if (all || s.texture != applied.texture)
-        emscripten_glBindTexture(GL_TEXTURE_2D, s.texture);
+        gles.BindTexture(GL_TEXTURE_2D, s.texture);
     if (all || s.blend != applied.blend)
         setCap(GL_BLEND, s.blend);
     if (all || s.blendSrc != applied.blendSrc || s.blendDst != applied.blendDst)
-        emscripten_glBlendFunc(s.blendSrc, s.blendDst);
+        gles.BlendFunc(s.blendSrc, s.blendDst);
     if (all || s.depthTest != applied.depthTest)
         setCap(GL_DEPTH_TEST, s.depthTest);
     if (all || s.depthFunc != applied.depthFunc)
-        emscripten_glDepthFunc(s.depthFunc);
+        gles.DepthFunc(s.depthFunc);
     if (all || s.cullFace != applied.cullFace)
         setCap(GL_CULL_FACE, s.cullFace);
     if (all || s.cullMode != applied.cullMode)
-        emscripten_glCullFace(s.cullMode);
+        gles.CullFace(s.cullMode);
     if (all || s.frontFace != applied.frontFace)
-        emscripten_glFrontFace(s.frontFace);
+        gles.FrontFace(s.frontFace);
     if (all || s.viewport[0] != applied.viewport[0] || s.viewport[1] != applied.viewport[1] ||
         s.viewport[2] != applied.viewport[2] || s.viewport[3] != applied.viewport[3])
-        emscripten_glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+        gles.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
     applied = s;
     appliedValid = true;
 }
@@ -162,8 +162,8 @@ GLenum webglMode(GlPrimitive primitive)
 
 void draw(const GlVertex* data, int count, GlPrimitive primitive)
 {
-    emscripten_glBufferSubData(WEBGL_ARRAY_BUFFER, 0, static_cast<std::ptrdiff_t>(count * sizeof(GlVertex)), data);
-    emscripten_glDrawArrays(webglMode(primitive), 0, count);
+    gles.BufferSubData(GLES_ARRAY_BUFFER, 0, static_cast<std::ptrdiff_t>(count * sizeof(GlVertex)), data);
+    gles.DrawArrays(webglMode(primitive), 0, count);
 }
 
 }  // namespace
@@ -206,46 +206,48 @@ void glBatchTextureDisturbed()
     applied.texture = ~0u;
 }
 
-bool webGlContextReady(int webglMajorVersion, int width, int height)
+bool gl11ContextReady(int glesMajorVersion, int width, int height)
 {
+    if (!glesSeamLoad())
+        return false;
     glState = GlState();
     glMatrixReset();
     glListsReset();
     used = 0;
     appliedValid = false;
-    glState.webglVersion = webglMajorVersion;
+    glState.glesVersion = glesMajorVersion;
     glState.windowWidth = width;
     glState.windowHeight = height;
     glState.viewport[2] = width;
     glState.viewport[3] = height;
     if (!buildProgram())
         return false;
-    emscripten_glGenBuffers(1, &vertexBuffer);
-    emscripten_glBindBuffer(WEBGL_ARRAY_BUFFER, vertexBuffer);
-    emscripten_glBufferData(WEBGL_ARRAY_BUFFER, static_cast<std::ptrdiff_t>(sizeof vertices), nullptr,
-                            WEBGL_STREAM_DRAW);
+    gles.GenBuffers(1, &vertexBuffer);
+    gles.BindBuffer(GLES_ARRAY_BUFFER, vertexBuffer);
+    gles.BufferData(GLES_ARRAY_BUFFER, static_cast<std::ptrdiff_t>(sizeof vertices), nullptr,
+                            GLES_STREAM_DRAW);
     const GLsizei stride = sizeof(GlVertex);
-    emscripten_glEnableVertexAttribArray(0);
-    emscripten_glEnableVertexAttribArray(1);
-    emscripten_glEnableVertexAttribArray(2);
-    emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
-    emscripten_glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
-    emscripten_glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+    gles.EnableVertexAttribArray(0);
+    gles.EnableVertexAttribArray(1);
+    gles.EnableVertexAttribArray(2);
+    gles.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
+    gles.VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
+    gles.VertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                                      reinterpret_cast<void*>(6 * sizeof(float)));
-    emscripten_glActiveTexture(WEBGL_TEXTURE0);
+    gles.ActiveTexture(GLES_TEXTURE0);
     if (!glTexturesInit())
         return false;
-    // GL's initial pixel state; WebGL starts with the same clear values and depth range.
-    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    emscripten_glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    emscripten_glClearColor(0, 0, 0, 0);
-    emscripten_glClearDepthf(1);
+    // GL's initial pixel state; GLES starts with the same clear values and depth range.
+    gles.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gles.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gles.ClearColor(0, 0, 0, 0);
+    gles.ClearDepthf(1);
     glState.ready = true;
     apply(currentDrawState());
     return true;
 }
 
-void webGlFinishFrame()
+void gl11FinishFrame()
 {
     glBatchFlush();
 }

@@ -1,5 +1,5 @@
-// The OpenGL 1.1 stand-in's shared state: the fixed-function state the program sets, the vertex format the
-// batch collects (positions already in clip space, colours final), and the calls between the stand-in's files.
+// The OpenGL 1.1 layer's shared state: the fixed-function state the program sets, the vertex format the
+// batch collects (positions already in clip space, colours final), and the calls between the layer's files.
 // Main thread only, one context.
 #pragma once
 
@@ -15,7 +15,7 @@ enum class GlPrimitive { triangles, lines, points };
 
 struct GlState {
     bool ready = false;
-    int webglVersion = 0;
+    int glesVersion = 0;   // 2 (WebGL 1) or 3 (WebGL 2)
     bool texture2d = false, blend = false, depthTest = false, cullFace = false, lighting = false;
     bool fog = false, alphaTest = false, colorMaterial = false, normalize = false, pointSmooth = false;
     bool lineSmooth = false, dither = true, scissorTest = false, light[8] = {};

@@ -1,9 +1,9 @@
-// The OpenGL 1.1 stand-in's render state: capabilities, blending, depth, culling, shading, viewport, clears,
+// The OpenGL 1.1 layer's render state: capabilities, blending, depth, culling, shading, viewport, clears,
 // the queries the program and GLU make, and reading pixels back. Changes that affect drawing first draw what
 // the batch holds. Lighting draws with the scene's ambient light only (the program enables no light); fog,
 // alpha test, dithering and the smooth hints are recorded for glIsEnabled but do not change the picture.
-#include "platform/web/gl_state.h"
-#include "platform/web/gl_webgl.h"
+#include "platform/gl11/gl_state.h"
+#include "platform/gl11/gles_seam.h"
 
 namespace {
 
@@ -196,12 +196,12 @@ void glClear(GLbitfield mask)
         return;
     glBatchFlush();
     const float* c = glState.clearColor;
-    emscripten_glClearColor(c[0], c[1], c[2], c[3]);
-    emscripten_glClearDepthf(glState.clearDepth);
+    gles.ClearColor(c[0], c[1], c[2], c[3]);
+    gles.ClearDepthf(glState.clearDepth);
     // The context has no accumulation buffer and no stencil.
     const GLbitfield webglMask = mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (webglMask)
-        emscripten_glClear(webglMask);
+        gles.Clear(webglMask);
 }
 
 void glFlush()
@@ -213,7 +213,7 @@ void glFinish()
 {
     glBatchFlush();
     if (glState.ready)
-        emscripten_glFinish();
+        gles.Finish();
 }
 
 GLenum glGetError()
@@ -222,7 +222,7 @@ GLenum glGetError()
     glState.error = GL_NO_ERROR;
     if (own != GL_NO_ERROR)
         return own;
-    return glState.ready ? emscripten_glGetError() : GL_NO_ERROR;
+    return glState.ready ? gles.GetError() : GL_NO_ERROR;
 }
 
 void glGetFloatv(GLenum pname, GLfloat* out)
@@ -283,7 +283,7 @@ void glGetIntegerv(GLenum pname, GLint* out)
     case GL_MAX_LIST_NESTING: *out = 64; return;
     default:
         if (glState.ready)
-            emscripten_glGetIntegerv(pname, out);
+            gles.GetIntegerv(pname, out);
         else
             glStateError(GL_INVALID_ENUM);
     }
@@ -305,5 +305,5 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
     if (!glState.ready)
         return;
     glBatchFlush();
-    emscripten_glReadPixels(x, y, width, height, format, type, pixels);
+    gles.ReadPixels(x, y, width, height, format, type, pixels);
 }

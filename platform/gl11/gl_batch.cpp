@@ -1,10 +1,11 @@
-// The OpenGL 1.1 layer's drawing core over GLES: one shader (colour times texel), one vertex buffer that
+// The OpenGL 1.1 layer's drawing core over GLES: one shader (colour times texel, then fog), one vertex buffer that
 // collects every primitive as clip-space triangles, lines or points, drawn with one upload and one draw call
 // when the state changes, the buffer fills, or the frame ends. Implements gl11_context.h.
 #include "platform/gl11/gl11_context.h"
 #include "platform/gl11/gl_state.h"
 #include "platform/gl11/gles_seam.h"
 
+#include <cstddef>
 #include <cstdio>
 
 GlState glState;
@@ -25,45 +26,75 @@ GLuint vertexBuffer = 0;
 
 // The state GLES holds now, so a flush only sends what changed.
 struct DrawState {
+    bool pixels;   // a pixel rectangle (its own program) rather than the batch
     unsigned texture;
-    bool blend, depthTest, cullFace;
+    bool blend, depthTest, cullFace, fog, polygonOffset;
     GLenum blendSrc, blendDst, depthFunc, cullMode, frontFace;
+    float offsetFactor, offsetUnits;
     int viewport[4];
 };
 DrawState applied;
 bool appliedValid = false;
 
+struct Program {
+    GLuint id = 0;
+    GLint fog = -1, rasterCoord = -1;
+};
+Program batchProgram, pixelProgram;
+bool programFog[2] = {false, false};   // what each program's u_fog holds
+
 const char* vertexSource =
     "attribute vec4 a_position;\n"
-    "attribute vec2 a_texCoord;\n"
+    "attribute vec3 a_texCoord;\n"
     "attribute vec4 a_color;\n"
-    "varying vec2 v_texCoord;\n"
+    "attribute float a_fog;\n"
+    "varying vec3 v_texCoord;\n"
     "varying vec4 v_color;\n"
+    "varying float v_fog;\n"
     "void main() {\n"
     "    gl_Position = a_position;\n"
     "    gl_PointSize = 1.0;\n"
     "    v_texCoord = a_texCoord;\n"
     "    v_color = a_color;\n"
+    "    v_fog = a_fog;\n"
     "}\n";
 
-// The texture environment's default, GL_MODULATE; a disabled texture is a white one.
-const char* fragmentSource =
+const char* fragmentHead =
     "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
     "precision highp float;\n"
     "#else\n"
     "precision mediump float;\n"
     "#endif\n"
     "uniform sampler2D u_texture;\n"
-    "varying vec2 v_texCoord;\n"
+    "uniform float u_fog;\n"
+    "varying vec3 v_texCoord;\n"
     "varying vec4 v_color;\n"
-    "void main() {\n"
-    "    gl_FragColor = v_color * texture2D(u_texture, v_texCoord);\n"
+    "varying float v_fog;\n"
+    // GL's default fog: GL_EXP of density 1 towards black, on the eye distance the vertices carry.
+    "vec4 fogged(vec4 c) {\n"
+    "    return u_fog > 0.5 ? vec4(c.rgb * clamp(exp(-v_fog), 0.0, 1.0), c.a) : c;\n"
     "}\n";
 
-GLuint compile(GLenum type, const char* source)
+// The texture environment's default, GL_MODULATE, with the texture coordinate's q; a disabled texture is a
+// white one.
+const char* fragmentBody =
+    "void main() {\n"
+    "    gl_FragColor = fogged(v_color * texture2DProj(u_texture, v_texCoord));\n"
+    "}\n";
+
+// A pixel rectangle: the pixels (unit 1) textured with the raster position's texture coordinate.
+const char* pixelBody =
+    "uniform sampler2D u_pixels;\n"
+    "uniform vec3 u_rasterCoord;\n"
+    "void main() {\n"
+    "    gl_FragColor = fogged(texture2D(u_pixels, v_texCoord.xy) * texture2DProj(u_texture, u_rasterCoord));\n"
+    "}\n";
+
+GLuint compile(GLenum type, const char* head, const char* body)
 {
     const GLuint shader = gles.CreateShader(type);
-    gles.ShaderSource(shader, 1, &source, nullptr);
+    const char* sources[2] = {head, body};
+    gles.ShaderSource(shader, 2, sources, nullptr);
     gles.CompileShader(shader);
     GLint ok = 0;
     gles.GetShaderiv(shader, GLES_COMPILE_STATUS, &ok);
@@ -76,27 +107,33 @@ GLuint compile(GLenum type, const char* source)
     return shader;
 }
 
-bool buildProgram()
+bool buildProgram(Program& program, const char* body)
 {
-    const GLuint vs = compile(GLES_VERTEX_SHADER, vertexSource);
-    const GLuint fs = compile(GLES_FRAGMENT_SHADER, fragmentSource);
+    const GLuint vs = compile(GLES_VERTEX_SHADER, "", vertexSource);
+    const GLuint fs = compile(GLES_FRAGMENT_SHADER, fragmentHead, body);
     if (!vs || !fs)
         return false;
-    const GLuint program = gles.CreateProgram();
-    gles.AttachShader(program, vs);
-    gles.AttachShader(program, fs);
-    gles.BindAttribLocation(program, 0, "a_position");
-    gles.BindAttribLocation(program, 1, "a_texCoord");
-    gles.BindAttribLocation(program, 2, "a_color");
-    gles.LinkProgram(program);
+    const GLuint id = gles.CreateProgram();
+    gles.AttachShader(id, vs);
+    gles.AttachShader(id, fs);
+    gles.BindAttribLocation(id, 0, "a_position");
+    gles.BindAttribLocation(id, 1, "a_texCoord");
+    gles.BindAttribLocation(id, 2, "a_color");
+    gles.BindAttribLocation(id, 3, "a_fog");
+    gles.LinkProgram(id);
     GLint ok = 0;
-    gles.GetProgramiv(program, GLES_LINK_STATUS, &ok);
+    gles.GetProgramiv(id, GLES_LINK_STATUS, &ok);
     if (!ok) {
         std::printf("gl: shader program not linked\n");
         return false;
     }
-    gles.UseProgram(program);
-    gles.Uniform1i(gles.GetUniformLocation(program, "u_texture"), 0);
+    gles.UseProgram(id);
+    gles.Uniform1i(gles.GetUniformLocation(id, "u_texture"), 0);
+    gles.Uniform1i(gles.GetUniformLocation(id, "u_pixels"), 1);
+    program.id = id;
+    program.fog = gles.GetUniformLocation(id, "u_fog");
+    gles.Uniform1f(program.fog, 0);
+    program.rasterCoord = gles.GetUniformLocation(id, "u_rasterCoord");
     return true;
 }
 
@@ -111,6 +148,13 @@ void setCap(GLenum cap, bool on)
 void apply(const DrawState& s)
 {
     const bool all = !appliedValid;
+    if (all || s.pixels != applied.pixels)
+        gles.UseProgram(s.pixels ? pixelProgram.id : batchProgram.id);
+    bool& fog = programFog[s.pixels ? 1 : 0];
+    if (all || fog != s.fog) {
+        gles.Uniform1f((s.pixels ? pixelProgram : batchProgram).fog, s.fog ? 1.0f : 0.0f);
+        fog = s.fog;
+    }
     if (all || s.texture != applied.texture)
         gles.BindTexture(GL_TEXTURE_2D, s.texture);
     if (all || s.blend != applied.blend)
@@ -127,6 +171,10 @@ void apply(const DrawState& s)
         gles.CullFace(s.cullMode);
     if (all || s.frontFace != applied.frontFace)
         gles.FrontFace(s.frontFace);
+    if (all || s.polygonOffset != applied.polygonOffset)
+        setCap(GL_POLYGON_OFFSET_FILL, s.polygonOffset);
+    if (all || s.offsetFactor != applied.offsetFactor || s.offsetUnits != applied.offsetUnits)
+        gles.PolygonOffset(s.offsetFactor, s.offsetUnits);
     if (all || s.viewport[0] != applied.viewport[0] || s.viewport[1] != applied.viewport[1] ||
         s.viewport[2] != applied.viewport[2] || s.viewport[3] != applied.viewport[3])
         gles.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
@@ -137,6 +185,7 @@ void apply(const DrawState& s)
 DrawState currentDrawState()
 {
     DrawState s;
+    s.pixels = false;
     s.texture = glTextureForDraw();
     s.blend = glState.blend;
     s.blendSrc = glState.blendSrc;
@@ -146,6 +195,10 @@ DrawState currentDrawState()
     s.cullFace = glState.cullFace;
     s.cullMode = glState.cullMode;
     s.frontFace = glState.frontFace;
+    s.fog = glState.fog;
+    s.polygonOffset = glState.polygonOffsetFill;
+    s.offsetFactor = glState.offsetFactor;
+    s.offsetUnits = glState.offsetUnits;
     for (int i = 0; i < 4; ++i)
         s.viewport[i] = glState.viewport[i];
     return s;
@@ -189,15 +242,21 @@ void glBatchFlush()
     used = 0;
 }
 
-void glBatchDrawOverride(const GlVertex* data, int count, unsigned webglTexture)
+void glBatchDrawPixels(const GlVertex* data, int count, const float rasterCoord[3])
 {
     if (!glState.ready || count > capacity)
         return;
     glBatchFlush();
     DrawState s = currentDrawState();
-    s.texture = webglTexture;
+    s.pixels = true;
     s.cullFace = false;
+    s.polygonOffset = false;
+    // GL clips a pixel rectangle to the window only, not to the viewport.
+    s.viewport[0] = s.viewport[1] = 0;
+    s.viewport[2] = glState.windowWidth;
+    s.viewport[3] = glState.windowHeight;
     apply(s);
+    gles.Uniform3f(pixelProgram.rasterCoord, rasterCoord[0], rasterCoord[1], rasterCoord[2]);
     draw(data, count, GlPrimitive::triangles);
 }
 
@@ -220,8 +279,9 @@ bool gl11ContextReady(int glesMajorVersion, int width, int height)
     glState.windowHeight = height;
     glState.viewport[2] = width;
     glState.viewport[3] = height;
-    if (!buildProgram())
+    if (!buildProgram(pixelProgram, pixelBody) || !buildProgram(batchProgram, fragmentBody))
         return false;
+    programFog[0] = programFog[1] = false;
     gles.GenBuffers(1, &vertexBuffer);
     gles.BindBuffer(GLES_ARRAY_BUFFER, vertexBuffer);
     gles.BufferData(GLES_ARRAY_BUFFER, static_cast<std::ptrdiff_t>(sizeof vertices), nullptr,
@@ -230,10 +290,12 @@ bool gl11ContextReady(int glesMajorVersion, int width, int height)
     gles.EnableVertexAttribArray(0);
     gles.EnableVertexAttribArray(1);
     gles.EnableVertexAttribArray(2);
-    gles.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
-    gles.VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
+    gles.EnableVertexAttribArray(3);
+    gles.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, x)));
+    gles.VertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, s)));
     gles.VertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                                     reinterpret_cast<void*>(6 * sizeof(float)));
+                             reinterpret_cast<void*>(offsetof(GlVertex, r)));
+    gles.VertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, fog)));
     gles.ActiveTexture(GLES_TEXTURE0);
     if (!glTexturesInit())
         return false;

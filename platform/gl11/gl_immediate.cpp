@@ -1,29 +1,29 @@
-// The OpenGL 1.1 layer's primitive assembly: glBegin/glEnd with the current colour and texture coordinate,
+// The OpenGL 1.1 layer's primitive assembly: glBegin/glEnd with the current colour, texture coordinate and normal,
 // client arrays with glDrawArrays/glDrawElements, all cut into independent triangles, lines or points for the
-// batch. Quads split as Mesa splits them (0 1 2, 0 2 3); in flat shading every vertex of a primitive takes the
+// batch. Quads split as Mesa splits them (0 1 3, 1 2 3); in flat shading every vertex of a primitive takes the
 // colour of its provoking vertex, the last one (the first for GL_POLYGON).
 #include "platform/gl11/gl_state.h"
+#include "platform/gl11/gl_vertex_count.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace {
 
 GLenum mode = 0;
 bool inside = false;
-int count = 0;
+GlVertexCount count;
 GlVertex held[4];
 GlVertex first;
-
-// With lighting on and no light enabled (the program enables none), a vertex takes the scene's ambient light
-// on the default material: 0.2 * 0.2 in colour, the diffuse alpha 1.
-const float litColor[4] = {0.04f, 0.04f, 0.04f, 1.0f};
 
 unsigned char channel(float v)
 {
     return static_cast<unsigned char>((v < 0 ? 0 : v > 1 ? 1 : v) * 255.0f + 0.5f);
 }
 
-GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const float* st)
+GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const float* str, const float* normal)
 {
     GlVertex v;
     float c[4];
@@ -32,9 +32,17 @@ GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const
     v.y = c[1];
     v.z = c[2];
     v.w = c[3];
+    float st[4] = {str[0], str[1], str[2], str[3]};
+    glTransformTexCoord(str, st);
     v.s = st[0];
     v.t = st[1];
-    const float* colour = glState.lighting ? litColor : rgba;
+    v.q = st[3];
+    float eye[4] = {0, 0, 0, 1};
+    if (glState.lighting || glState.fog)
+        glTransformToEye(x, y, z, w, eye);
+    v.fog = eye[2] < 0 ? -eye[2] : eye[2];
+    float colour[4];
+    glLightVertex(eye, normal, rgba, colour);
     v.r = channel(colour[0]);
     v.g = channel(colour[1]);
     v.b = channel(colour[2]);
@@ -90,12 +98,12 @@ bool validMode(GLenum m)
 void startPrimitive(GLenum m)
 {
     mode = m;
-    count = 0;
+    count.start();
 }
 
 void addVertex(const GlVertex& v)
 {
-    const int n = count++;
+    const int n = count.next();
     switch (mode) {
     case GL_POINTS:
         point(v);
@@ -122,8 +130,9 @@ void addVertex(const GlVertex& v)
     case GL_QUADS:
         held[n % 4] = v;
         if (n % 4 == 3) {
-            triangle(held[0], held[1], held[2], held[3]);
-            triangle(held[0], held[2], held[3], held[3]);
+            // As Mesa's rasterizer splits it: the halves differ where a clipped quad's colours are not planar.
+            triangle(held[0], held[1], held[3], held[3]);
+            triangle(held[1], held[2], held[3], held[3]);
         }
         break;
     case GL_TRIANGLE_STRIP:
@@ -168,22 +177,64 @@ void addVertex(const GlVertex& v)
 
 void endPrimitive()
 {
-    if (mode == GL_LINE_LOOP && count >= 2)
+    if (mode == GL_LINE_LOOP && count.seen() >= 2)
         line(held[0], first, first);
 }
 
 }  // namespace
 
+void glLightVertex(const float eye[4], const float* normal, const float* rgba, float out[4])
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = rgba[i];
+    if (!glState.lighting)
+        return;
+    // GL's defaults: scene ambient 0.2, material ambient 0.2 and diffuse 0.8 (or the colour, under
+    // GL_COLOR_MATERIAL's default GL_AMBIENT_AND_DIFFUSE), no specular, and of the lights only GL_LIGHT0
+    // gives light: white, diffuse only, from the eye's +z at infinity. Alpha is the diffuse alpha.
+    (void)eye;
+    const bool material = glState.colorMaterial;
+    const float ambient[3] = {material ? rgba[0] : 0.2f, material ? rgba[1] : 0.2f, material ? rgba[2] : 0.2f};
+    const float diffuse[4] = {material ? rgba[0] : 0.8f, material ? rgba[1] : 0.8f, material ? rgba[2] : 0.8f,
+                              material ? rgba[3] : 1.0f};
+    float lit = 0;
+    if (glState.light[0]) {
+        const float* m = glNormalMatrix();
+        float n[3];
+        for (int r = 0; r < 3; ++r)
+            n[r] = m[r] * normal[0] + m[3 + r] * normal[1] + m[6 + r] * normal[2];
+        if (glState.normalize) {
+            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            if (length > 0)
+                n[2] /= length;
+        }
+        lit = n[2] > 0 ? n[2] : 0;
+    }
+    for (int i = 0; i < 3; ++i)
+        out[i] = 0.2f * ambient[i] + lit * diffuse[i];
+    out[3] = diffuse[3];
+}
+
 void glAssembleVertex(float x, float y, float z, float w)
 {
     if (!inside)
         return;   // vertices outside glBegin/glEnd draw nothing
-    addVertex(makeVertex(x, y, z, w, glState.color, glState.texCoord));
+    addVertex(makeVertex(x, y, z, w, glState.color, glState.texCoord, glState.normal));
+}
+
+bool glRefusedInsideBegin()
+{
+    if (!inside)
+        return false;
+    glStateError(GL_INVALID_OPERATION);
+    return true;
 }
 
 void glBegin(GLenum m)
 {
-    if (glListCapture(GlListOp::begin, m))
+    if (!validMode(m) && glListRecordError(GL_INVALID_ENUM))
+        return;
+    if (glListRecord(GlListCall::begin, [m] { glBegin(m); }))
         return;
     if (inside) {
         glStateError(GL_INVALID_OPERATION);
@@ -199,7 +250,7 @@ void glBegin(GLenum m)
 
 void glEnd()
 {
-    if (glListCapture(GlListOp::end))
+    if (glListRecord(GlListCall::end, [] { glEnd(); }))
         return;
     if (!inside) {
         glStateError(GL_INVALID_OPERATION);
@@ -216,7 +267,7 @@ bool glInsideBegin()
 
 void glVertex4f(GLfloat x, GLfloat y, GLfloat z, GLfloat w)
 {
-    if (glListCapture(GlListOp::vertex, 0, x, y, z, w))
+    if (glListRecord(GlListCall::inside, [=] { glVertex4f(x, y, z, w); }))
         return;
     glAssembleVertex(x, y, z, w);
 }
@@ -238,11 +289,24 @@ void glVertex3fv(const GLfloat* v) { glVertex4f(v[0], v[1], v[2], 1); }
 
 void glTexCoord2f(GLfloat s, GLfloat t)
 {
-    if (glListCapture(GlListOp::texCoord, 0, s, t))
+    if (glListRecord(GlListCall::inside, [=] { glTexCoord2f(s, t); }))
         return;
     glState.texCoord[0] = s;
     glState.texCoord[1] = t;
+    glState.texCoord[2] = 0;
+    glState.texCoord[3] = 1;
 }
+
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (glListRecord(GlListCall::inside, [=] { glNormal3f(x, y, z); }))
+        return;
+    glState.normal[0] = x;
+    glState.normal[1] = y;
+    glState.normal[2] = z;
+}
+
+void glNormal3fv(const GLfloat* v) { glNormal3f(v[0], v[1], v[2]); }
 
 void glTexCoord2d(GLdouble s, GLdouble t) { glTexCoord2f(static_cast<float>(s), static_cast<float>(t)); }
 void glTexCoord2i(GLint s, GLint t) { glTexCoord2f(static_cast<float>(s), static_cast<float>(t)); }
@@ -250,7 +314,7 @@ void glTexCoord2fv(const GLfloat* v) { glTexCoord2f(v[0], v[1]); }
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
 {
-    if (glListCapture(GlListOp::color, 0, r, g, b, a))
+    if (glListRecord(GlListCall::inside, [=] { glColor4f(r, g, b, a); }))
         return;
     glState.color[0] = r;
     glState.color[1] = g;
@@ -272,8 +336,8 @@ void glColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a)
 }
 void glColor3ub(GLubyte r, GLubyte g, GLubyte b) { glColor4ub(r, g, b, 255); }
 
-// ---- Client arrays. Only what GL 1.1 programs commonly pass: float, double, int and short coordinates,
-// float and unsigned-byte colours.
+// ---- Client arrays: coordinates of short, int, float and double; colours and normals of every GL 1.1 type,
+// the integer ones normalised as Mesa's vertex fetch does (unsigned c / max, signed c / max clamped at -1).
 namespace {
 
 struct ClientArray {
@@ -282,54 +346,126 @@ struct ClientArray {
     GLenum type = GL_FLOAT;
     GLsizei stride = 0;
     const void* pointer = nullptr;
+    bool normalised = false;
 };
-ClientArray vertexArray, texCoordArray, colorArray;
+ClientArray vertexArray, texCoordArray, colorArray, normalArray;
 
 int typeSize(GLenum type)
 {
     switch (type) {
+    case GL_BYTE:
     case GL_UNSIGNED_BYTE: return 1;
-    case GL_SHORT: return 2;
+    case GL_SHORT:
+    case GL_UNSIGNED_SHORT: return 2;
     case GL_INT:
+    case GL_UNSIGNED_INT:
     case GL_FLOAT: return 4;
     case GL_DOUBLE: return 8;
     default: return 0;
     }
 }
 
+template <typename T>
+T load(const unsigned char* at)
+{
+    T v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+float component(const ClientArray& array, const unsigned char* at)
+{
+    const bool n = array.normalised;
+    auto signedUnit = [](double v, double max) { return static_cast<float>(v / max < -1 ? -1 : v / max); };
+    switch (array.type) {
+    case GL_FLOAT: return load<float>(at);
+    case GL_DOUBLE: return static_cast<float>(load<double>(at));
+    case GL_BYTE: return n ? signedUnit(load<GLbyte>(at), 127) : load<GLbyte>(at);
+    case GL_UNSIGNED_BYTE: return n ? at[0] / 255.0f : at[0];
+    case GL_SHORT: return n ? signedUnit(load<GLshort>(at), 32767) : load<GLshort>(at);
+    case GL_UNSIGNED_SHORT: return n ? load<GLushort>(at) / 65535.0f : load<GLushort>(at);
+    case GL_INT: return n ? signedUnit(load<GLint>(at), 2147483647.0) : static_cast<float>(load<GLint>(at));
+    case GL_UNSIGNED_INT:
+        return n ? static_cast<float>(load<GLuint>(at) / 4294967295.0) : static_cast<float>(load<GLuint>(at));
+    default: return 0;
+    }
+}
+
 void fetch(const ClientArray& array, int index, float* out)
 {
-    const int stride = array.stride ? array.stride : array.size * typeSize(array.type);
-    const unsigned char* at = static_cast<const unsigned char*>(array.pointer) + static_cast<std::intptr_t>(index) * stride;
-    for (int i = 0; i < array.size; ++i) {
-        switch (array.type) {
-        case GL_FLOAT: out[i] = reinterpret_cast<const float*>(at)[i]; break;
-        case GL_DOUBLE: out[i] = static_cast<float>(reinterpret_cast<const double*>(at)[i]); break;
-        case GL_INT: out[i] = static_cast<float>(reinterpret_cast<const int*>(at)[i]); break;
-        case GL_SHORT: out[i] = static_cast<float>(reinterpret_cast<const short*>(at)[i]); break;
-        case GL_UNSIGNED_BYTE: out[i] = at[i] / 255.0f; break;
-        default: out[i] = 0; break;
-        }
+    const int size = typeSize(array.type);
+    const std::ptrdiff_t stride = array.stride ? array.stride : array.size * size;
+    const unsigned char* at = static_cast<const unsigned char*>(array.pointer) + index * stride;
+    for (int i = 0; i < array.size; ++i)
+        out[i] = component(array, at + i * size);
+}
+
+// The vertex array element `index` makes, with the current values for the arrays that are off.
+void elementValues(int index, float* position, float* texCoord, float* colour, float* normal)
+{
+    fetch(vertexArray, index, position);
+    for (int i = 0; i < 4; ++i)
+        texCoord[i] = glState.texCoord[i];
+    if (texCoordArray.enabled && texCoordArray.pointer) {
+        texCoord[2] = 0;
+        texCoord[3] = 1;
+        fetch(texCoordArray, index, texCoord);
     }
+    for (int i = 0; i < 4; ++i)
+        colour[i] = glState.color[i];
+    if (colorArray.enabled && colorArray.pointer) {
+        colour[3] = 1;
+        fetch(colorArray, index, colour);
+    }
+    for (int i = 0; i < 3; ++i)
+        normal[i] = glState.normal[i];
+    if (normalArray.enabled && normalArray.pointer)
+        fetch(normalArray, index, normal);
 }
 
 void arrayElement(int index)
 {
-    float position[4] = {0, 0, 0, 1};
-    fetch(vertexArray, index, position);
-    const float* st = glState.texCoord;
-    float texCoord[4] = {0, 0, 0, 1};
-    if (texCoordArray.enabled) {
-        fetch(texCoordArray, index, texCoord);
-        st = texCoord;
+    float position[4] = {0, 0, 0, 1}, texCoord[4], colour[4], normal[3];
+    elementValues(index, position, texCoord, colour, normal);
+    addVertex(makeVertex(position[0], position[1], position[2], position[3], colour, texCoord, normal));
+}
+
+// A draw compiled into a list keeps the elements as they are now: the vertices, and the colour, texture
+// coordinate and normal of the arrays that are on.
+void recordElements(GLenum m, const std::vector<int>& elements)
+{
+    struct Element {
+        float position[4], texCoord[4], colour[4], normal[3];
+    };
+    std::vector<Element> copied(elements.size());
+    for (size_t i = 0; i < elements.size(); ++i) {
+        Element& e = copied[i];
+        e.position[0] = e.position[1] = e.position[2] = 0;
+        e.position[3] = 1;
+        elementValues(elements[i], e.position, e.texCoord, e.colour, e.normal);
     }
-    const float* rgba = glState.color;
-    float colour[4] = {0, 0, 0, 1};
-    if (colorArray.enabled) {
-        fetch(colorArray, index, colour);
-        rgba = colour;
-    }
-    addVertex(makeVertex(position[0], position[1], position[2], position[3], rgba, st));
+    const bool colours = colorArray.enabled && colorArray.pointer;
+    const bool texCoords = texCoordArray.enabled && texCoordArray.pointer;
+    const bool normals = normalArray.enabled && normalArray.pointer;
+    glListRecord(GlListCall::outside, [m, copied, colours, texCoords, normals] {
+        if (glRefusedInsideBegin())
+            return;
+        glBegin(m);
+        for (const Element& e : copied) {
+            if (colours)
+                glColor4f(e.colour[0], e.colour[1], e.colour[2], e.colour[3]);
+            if (texCoords) {
+                glState.texCoord[0] = e.texCoord[0];
+                glState.texCoord[1] = e.texCoord[1];
+                glState.texCoord[2] = e.texCoord[2];
+                glState.texCoord[3] = e.texCoord[3];
+            }
+            if (normals)
+                glNormal3f(e.normal[0], e.normal[1], e.normal[2]);
+            glVertex4f(e.position[0], e.position[1], e.position[2], e.position[3]);
+        }
+        glEnd();
+    });
 }
 
 ClientArray* arrayFor(GLenum array)
@@ -338,17 +474,21 @@ ClientArray* arrayFor(GLenum array)
     case GL_VERTEX_ARRAY: return &vertexArray;
     case GL_TEXTURE_COORD_ARRAY: return &texCoordArray;
     case GL_COLOR_ARRAY: return &colorArray;
+    case GL_NORMAL_ARRAY: return &normalArray;
     default: return nullptr;
     }
 }
 
-void setPointer(ClientArray& array, GLint size, GLenum type, GLsizei stride, const void* pointer, int minSize)
+void setPointer(ClientArray& array, GLint size, GLenum type, GLsizei stride, const void* pointer, int minSize,
+                bool typeAllowed)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (size < minSize || size > 4 || stride < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    if (typeSize(type) == 0 || (type == GL_UNSIGNED_BYTE && &array != &colorArray)) {
+    if (!typeAllowed) {
         glStateError(GL_INVALID_ENUM);
         return;
     }
@@ -356,6 +496,12 @@ void setPointer(ClientArray& array, GLint size, GLenum type, GLsizei stride, con
     array.type = type;
     array.stride = stride;
     array.pointer = pointer;
+    array.normalised = &array == &colorArray || &array == &normalArray;
+}
+
+bool coordinateType(GLenum type)
+{
+    return type == GL_SHORT || type == GL_INT || type == GL_FLOAT || type == GL_DOUBLE;
 }
 
 bool canDrawArrays(GLenum m, GLsizei n)
@@ -368,8 +514,18 @@ bool canDrawArrays(GLenum m, GLsizei n)
         glStateError(GL_INVALID_VALUE);
         return false;
     }
-    if (inside) {
-        glStateError(GL_INVALID_OPERATION);
+    if (glRefusedInsideBegin())
+        return false;
+    return vertexArray.enabled && vertexArray.pointer;
+}
+
+// A draw compiled into a list: an invalid mode or count goes into the list as its error; true when the
+// elements can be taken (the vertex array is on).
+bool compileChecked(GLenum m, GLsizei n)
+{
+    const GLenum error = !validMode(m) ? GL_INVALID_ENUM : n < 0 ? GL_INVALID_VALUE : GL_NO_ERROR;
+    if (error != GL_NO_ERROR) {
+        glListRecord(GlListCall::outside, [error] { glStateError(error); });
         return false;
     }
     return vertexArray.enabled && vertexArray.pointer;
@@ -377,37 +533,88 @@ bool canDrawArrays(GLenum m, GLsizei n)
 
 }  // namespace
 
+bool glClientArrayEnabled(GLenum array, bool* known)
+{
+    const ClientArray* a = arrayFor(array);
+    *known = a != nullptr;
+    return a && a->enabled;
+}
+
+bool glClientArrayQuery(GLenum pname, GLint* out)
+{
+    const ClientArray* a = nullptr;
+    int field = 0;
+    switch (pname) {
+    case GL_VERTEX_ARRAY_SIZE: a = &vertexArray; field = 0; break;
+    case GL_VERTEX_ARRAY_TYPE: a = &vertexArray; field = 1; break;
+    case GL_VERTEX_ARRAY_STRIDE: a = &vertexArray; field = 2; break;
+    case GL_COLOR_ARRAY_SIZE: a = &colorArray; field = 0; break;
+    case GL_COLOR_ARRAY_TYPE: a = &colorArray; field = 1; break;
+    case GL_COLOR_ARRAY_STRIDE: a = &colorArray; field = 2; break;
+    case GL_TEXTURE_COORD_ARRAY_SIZE: a = &texCoordArray; field = 0; break;
+    case GL_TEXTURE_COORD_ARRAY_TYPE: a = &texCoordArray; field = 1; break;
+    case GL_TEXTURE_COORD_ARRAY_STRIDE: a = &texCoordArray; field = 2; break;
+    case GL_NORMAL_ARRAY_TYPE: a = &normalArray; field = 1; break;
+    case GL_NORMAL_ARRAY_STRIDE: a = &normalArray; field = 2; break;
+    default: return false;
+    }
+    *out = field == 0 ? a->size : field == 1 ? static_cast<GLint>(a->type) : a->stride;
+    return true;
+}
+
 void glEnableClientState(GLenum array)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (ClientArray* a = arrayFor(array))
         a->enabled = true;
-    else if (array != GL_NORMAL_ARRAY && array != GL_INDEX_ARRAY && array != GL_EDGE_FLAG_ARRAY)
+    else if (array != GL_INDEX_ARRAY && array != GL_EDGE_FLAG_ARRAY)
         glStateError(GL_INVALID_ENUM);
 }
 
 void glDisableClientState(GLenum array)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (ClientArray* a = arrayFor(array))
         a->enabled = false;
+    else if (array != GL_INDEX_ARRAY && array != GL_EDGE_FLAG_ARRAY)
+        glStateError(GL_INVALID_ENUM);
 }
 
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer)
 {
-    setPointer(vertexArray, size, type, stride, pointer, 2);
+    setPointer(vertexArray, size, type, stride, pointer, 2, coordinateType(type));
 }
 
 void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer)
 {
-    setPointer(texCoordArray, size, type, stride, pointer, 1);
+    setPointer(texCoordArray, size, type, stride, pointer, 1, coordinateType(type));
 }
 
 void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer)
 {
-    setPointer(colorArray, size, type, stride, pointer, 3);
+    setPointer(colorArray, size, type, stride, pointer, 3, typeSize(type) != 0);
+}
+
+void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer)
+{
+    setPointer(normalArray, 3, type, stride, pointer, 3,
+               type == GL_BYTE || type == GL_SHORT || type == GL_INT || type == GL_FLOAT || type == GL_DOUBLE);
 }
 
 void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
 {
+    if (glListCompiling()) {
+        if (compileChecked(m, n) && firstIndex >= 0) {
+            std::vector<int> elements(static_cast<size_t>(n));
+            for (GLsizei i = 0; i < n; ++i)
+                elements[static_cast<size_t>(i)] = firstIndex + i;
+            recordElements(m, elements);
+        }
+        if (glListCompilingMode() == GL_COMPILE)
+            return;
+    }
     if (!canDrawArrays(m, n) || firstIndex < 0)
         return;
     startPrimitive(m);
@@ -419,21 +626,31 @@ void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
 void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
 {
     if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_SHORT && type != GL_UNSIGNED_INT) {
-        glStateError(GL_INVALID_ENUM);
+        if (!glListRecordError(GL_INVALID_ENUM))
+            glStateError(GL_INVALID_ENUM);
         return;
+    }
+    auto indexAt = [type, indices](GLsizei i) {
+        if (type == GL_UNSIGNED_BYTE)
+            return static_cast<int>(static_cast<const unsigned char*>(indices)[i]);
+        if (type == GL_UNSIGNED_SHORT)
+            return static_cast<int>(static_cast<const unsigned short*>(indices)[i]);
+        return static_cast<int>(static_cast<const unsigned int*>(indices)[i]);
+    };
+    if (glListCompiling()) {
+        if (compileChecked(m, n) && indices) {
+            std::vector<int> elements(static_cast<size_t>(n));
+            for (GLsizei i = 0; i < n; ++i)
+                elements[static_cast<size_t>(i)] = indexAt(i);
+            recordElements(m, elements);
+        }
+        if (glListCompilingMode() == GL_COMPILE)
+            return;
     }
     if (!canDrawArrays(m, n) || !indices)
         return;
     startPrimitive(m);
-    for (GLsizei i = 0; i < n; ++i) {
-        int index;
-        if (type == GL_UNSIGNED_BYTE)
-            index = static_cast<const unsigned char*>(indices)[i];
-        else if (type == GL_UNSIGNED_SHORT)
-            index = static_cast<const unsigned short*>(indices)[i];
-        else
-            index = static_cast<int>(static_cast<const unsigned int*>(indices)[i]);
-        arrayElement(index);
-    }
+    for (GLsizei i = 0; i < n; ++i)
+        arrayElement(indexAt(i));
     endPrimitive();
 }

@@ -1,7 +1,6 @@
-// The OpenGL 1.1 layer's display lists: the calls a list may hold are recorded with their arguments and
-// replayed by calling them again. Lists hold primitives, vertices, colours, texture coordinates, matrix calls,
-// capabilities, texture binds, blending, shading, depth function, clears and list calls; any other call runs at
-// once even while a list is being compiled.
+// The OpenGL 1.1 layer's display lists: every call GL compiles into a list is recorded as the call itself with
+// its arguments (client data such as pixels and array elements copied as they are at compile time) and
+// replayed by calling it again. Calls GL does not compile (queries, client state, names, glFinish) run at once.
 #include "platform/gl11/gl_state.h"
 
 #include <map>
@@ -9,21 +8,15 @@
 
 namespace {
 
-struct Command {
-    GlListOp op;
-    GLenum e;
-    float a, b, c, d;
-    int matrix;   // index into List::matrices, or -1
-};
-
 struct List {
-    std::vector<Command> commands;
-    std::vector<float> matrices;
+    std::vector<std::function<void()>> commands;
 };
 
 std::map<GLuint, List> lists;
 GLuint compiling = 0;
-bool executeWhileCompiling = false;
+GLenum compileMode = 0;
+bool compilingPrimitive = false;   // a glBegin was compiled into the list and its glEnd not yet
+size_t primitiveStart = 0;          // where that glBegin is in the list
 List pending;
 int replayDepth = 0;
 GLuint listBase = 0;
@@ -32,38 +25,6 @@ const int maxNesting = 64;
 bool recording()
 {
     return compiling != 0 && replayDepth == 0;
-}
-
-void replay(GLuint name);
-
-void run(const List& list, const Command& cmd)
-{
-    switch (cmd.op) {
-    case GlListOp::begin: glBegin(cmd.e); break;
-    case GlListOp::end: glEnd(); break;
-    case GlListOp::vertex: glVertex4f(cmd.a, cmd.b, cmd.c, cmd.d); break;
-    case GlListOp::texCoord: glTexCoord2f(cmd.a, cmd.b); break;
-    case GlListOp::color: glColor4f(cmd.a, cmd.b, cmd.c, cmd.d); break;
-    case GlListOp::translate: glTranslatef(cmd.a, cmd.b, cmd.c); break;
-    case GlListOp::rotate: glRotatef(cmd.a, cmd.b, cmd.c, cmd.d); break;
-    case GlListOp::scale: glScalef(cmd.a, cmd.b, cmd.c); break;
-    case GlListOp::pushMatrix: glPushMatrix(); break;
-    case GlListOp::popMatrix: glPopMatrix(); break;
-    case GlListOp::loadIdentity: glLoadIdentity(); break;
-    case GlListOp::matrixMode: glMatrixMode(cmd.e); break;
-    case GlListOp::multMatrix: glMultMatrixf(&list.matrices[cmd.matrix]); break;
-    case GlListOp::loadMatrix: glLoadMatrixf(&list.matrices[cmd.matrix]); break;
-    case GlListOp::enable: glEnable(cmd.e); break;
-    case GlListOp::disable: glDisable(cmd.e); break;
-    case GlListOp::bindTexture: glBindTexture(cmd.e, static_cast<GLuint>(cmd.a)); break;
-    case GlListOp::blendFunc: glBlendFunc(cmd.e, static_cast<GLenum>(cmd.a)); break;
-    case GlListOp::shadeModel: glShadeModel(cmd.e); break;
-    case GlListOp::depthFunc: glDepthFunc(cmd.e); break;
-    case GlListOp::callList: replay(cmd.e); break;
-    case GlListOp::callListWithBase: replay(listBase + cmd.e); break;
-    case GlListOp::listBase: listBase = cmd.e; break;
-    case GlListOp::clear: glClear(cmd.e); break;
-    }
 }
 
 void replay(GLuint name)
@@ -76,33 +37,71 @@ void replay(GLuint name)
     ++replayDepth;
     // A list may call glNewList's target or delete lists while it runs; play a copy.
     const List list = it->second;
-    for (const Command& cmd : list.commands)
-        run(list, cmd);
+    for (const auto& command : list.commands)
+        command();
     --replayDepth;
 }
 
 }  // namespace
 
-bool glListCapture(GlListOp op, GLenum e, float a, float b, float c, float d)
+bool glListRecord(GlListCall kind, std::function<void()> call)
 {
     if (!recording())
         return false;
-    pending.commands.push_back({op, e, a, b, c, d, -1});
-    return !executeWhileCompiling;
+    const bool execute = compileMode == GL_COMPILE_AND_EXECUTE;
+    if (kind == GlListCall::begin && compilingPrimitive)
+        kind = GlListCall::outside;   // a second glBegin: an error
+    if (kind == GlListCall::outside && compilingPrimitive) {
+        // Compiled between glBegin and glEnd: the list holds the error instead of the call.
+        pending.commands.push_back([] { glStateError(GL_INVALID_OPERATION); });
+        if (execute)
+            glStateError(GL_INVALID_OPERATION);
+        return true;
+    }
+    pending.commands.push_back(std::move(call));
+    if (kind == GlListCall::begin) {
+        compilingPrimitive = true;
+        primitiveStart = pending.commands.size() - 1;
+        return true;
+    }
+    if (kind == GlListCall::end && compilingPrimitive) {
+        // Under GL_COMPILE_AND_EXECUTE a primitive runs whole once its glEnd is compiled, as in Mesa: until
+        // then nothing of it has run, and calls outside it still answer as outside glBegin/glEnd.
+        compilingPrimitive = false;
+        if (execute) {
+            const std::vector<std::function<void()>> primitive(pending.commands.begin() + primitiveStart,
+                                                               pending.commands.end());
+            ++replayDepth;
+            for (const auto& command : primitive)
+                command();
+            --replayDepth;
+        }
+        return true;
+    }
+    if (compilingPrimitive)
+        return true;   // a vertex or attribute of the primitive: it runs with the primitive
+    return !execute;
 }
 
-bool glListCaptureMatrix(GlListOp op, const float* m)
+bool glListRecordError(GLenum error)
 {
     if (!recording())
         return false;
-    const int at = static_cast<int>(pending.matrices.size());
-    pending.matrices.insert(pending.matrices.end(), m, m + 16);
-    pending.commands.push_back({op, 0, 0, 0, 0, 0, at});
-    return !executeWhileCompiling;
+    pending.commands.push_back([error] { glStateError(error); });
+    if (compileMode == GL_COMPILE_AND_EXECUTE)
+        glStateError(error);
+    return true;
+}
+
+bool glListCompiling()
+{
+    return recording();
 }
 
 GLuint glGenLists(GLsizei range)
 {
+    if (glRefusedInsideBegin())
+        return 0;
     if (range < 0) {
         glStateError(GL_INVALID_VALUE);
         return 0;
@@ -131,6 +130,8 @@ GLuint glGenLists(GLsizei range)
 
 void glDeleteLists(GLuint first, GLsizei range)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (range < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
@@ -141,11 +142,15 @@ void glDeleteLists(GLuint first, GLsizei range)
 
 GLboolean glIsList(GLuint name)
 {
+    if (glRefusedInsideBegin())
+        return GL_FALSE;
     return lists.count(name) ? GL_TRUE : GL_FALSE;
 }
 
 void glNewList(GLuint name, GLenum mode)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (name == 0) {
         glStateError(GL_INVALID_VALUE);
         return;
@@ -159,12 +164,15 @@ void glNewList(GLuint name, GLenum mode)
         return;
     }
     compiling = name;
-    executeWhileCompiling = mode == GL_COMPILE_AND_EXECUTE;
+    compileMode = mode;
+    compilingPrimitive = false;
     pending = List();
 }
 
 void glEndList()
 {
+    if (glRefusedInsideBegin())
+        return;
     if (compiling == 0) {
         glStateError(GL_INVALID_OPERATION);
         return;
@@ -176,16 +184,37 @@ void glEndList()
 
 void glCallList(GLuint name)
 {
-    if (glListCapture(GlListOp::callList, name))
+    if (glListRecord(GlListCall::inside, [name] { glCallList(name); }))
         return;
+    if (name == 0) {
+        glStateError(GL_INVALID_VALUE);   // as Mesa answers it
+        return;
+    }
     replay(name);
 }
 
 void glListBase(GLuint base)
 {
-    if (glListCapture(GlListOp::listBase, base))
+    if (glListRecord(GlListCall::outside, [base] { glListBase(base); }))
+        return;
+    if (glRefusedInsideBegin())
         return;
     listBase = base;
+}
+
+GLuint glListBaseNow()
+{
+    return listBase;
+}
+
+GLuint glListCompilingName()
+{
+    return compiling;
+}
+
+GLenum glListCompilingMode()
+{
+    return compiling ? compileMode : 0;
 }
 
 void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
@@ -194,30 +223,56 @@ void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
         glStateError(GL_INVALID_VALUE);
         return;
     }
+    int bytes = 0;
+    switch (type) {
+    case GL_UNSIGNED_BYTE: case GL_BYTE: bytes = 1; break;
+    case GL_UNSIGNED_SHORT: case GL_SHORT: case GL_2_BYTES: bytes = 2; break;
+    case GL_3_BYTES: bytes = 3; break;
+    case GL_UNSIGNED_INT: case GL_INT: case GL_FLOAT: case GL_4_BYTES: bytes = 4; break;
+    default: glStateError(GL_INVALID_ENUM); return;
+    }
     if (!names)
         return;
-    for (GLsizei i = 0; i < n; ++i) {
-        GLuint name;
+    const unsigned char* at = static_cast<const unsigned char*>(names);
+    auto nameAt = [at, bytes, type](GLsizei i) -> GLuint {
+        const unsigned char* p = at + static_cast<size_t>(i) * static_cast<size_t>(bytes);
         switch (type) {
-        case GL_UNSIGNED_BYTE: name = static_cast<const GLubyte*>(names)[i]; break;
-        case GL_BYTE: name = static_cast<GLuint>(static_cast<const GLbyte*>(names)[i]); break;
-        case GL_UNSIGNED_SHORT: name = static_cast<const GLushort*>(names)[i]; break;
-        case GL_SHORT: name = static_cast<GLuint>(static_cast<const GLshort*>(names)[i]); break;
-        case GL_UNSIGNED_INT: name = static_cast<const GLuint*>(names)[i]; break;
-        case GL_INT: name = static_cast<GLuint>(static_cast<const GLint*>(names)[i]); break;
-        case GL_FLOAT: name = static_cast<GLuint>(static_cast<const GLfloat*>(names)[i]); break;
-        default: glStateError(GL_INVALID_ENUM); return;
+        case GL_UNSIGNED_BYTE: return p[0];
+        case GL_BYTE: return static_cast<GLuint>(static_cast<int>(static_cast<GLbyte>(p[0])));
+        case GL_UNSIGNED_SHORT: return *reinterpret_cast<const GLushort*>(p);
+        case GL_SHORT: return static_cast<GLuint>(static_cast<int>(*reinterpret_cast<const GLshort*>(p)));
+        case GL_UNSIGNED_INT: return *reinterpret_cast<const GLuint*>(p);
+        case GL_INT: return static_cast<GLuint>(*reinterpret_cast<const GLint*>(p));
+        case GL_FLOAT: {
+            const float f = *reinterpret_cast<const GLfloat*>(p);
+            return f > -2147483648.0f && f < 2147483648.0f ? static_cast<GLuint>(static_cast<GLint>(f)) : 0;
         }
-        if (glListCapture(GlListOp::callListWithBase, name))
-            continue;
-        replay(listBase + name);
+        // Big-endian byte groups, as GL defines them.
+        case GL_2_BYTES: return p[0] * 256u + p[1];
+        case GL_3_BYTES: return (p[0] * 256u + p[1]) * 256u + p[2];
+        default: return ((p[0] * 256u + p[1]) * 256u + p[2]) * 256u + p[3];
+        }
+    };
+    if (glListCompiling()) {
+        // A compiled glCallLists keeps the names and takes the list base when it runs.
+        std::vector<GLuint> offsets(static_cast<size_t>(n));
+        for (GLsizei i = 0; i < n; ++i)
+            offsets[static_cast<size_t>(i)] = nameAt(i);
+        if (glListRecord(GlListCall::inside, [offsets] {
+                for (GLuint name : offsets)
+                    replay(listBase + name);
+            }))
+            return;
     }
+    for (GLsizei i = 0; i < n; ++i)
+        replay(listBase + nameAt(i));
 }
 
 void glListsReset()
 {
     lists.clear();
     compiling = 0;
+    compilingPrimitive = false;
     pending = List();
     replayDepth = 0;
     listBase = 0;

@@ -5,9 +5,13 @@
 
 #include <GL/gl.h>
 
+#include <functional>
+#include <vector>
+
 struct GlVertex {
     float x, y, z, w;   // clip coordinates
-    float s, t;
+    float s, t, q;      // texture coordinates after the texture matrix (r, which 2D textures ignore, dropped)
+    float fog;          // the eye distance GL's fog takes
     unsigned char r, g, b, a;   // 8 bits a channel, as the framebuffer keeps them: a smaller upload
 };
 
@@ -19,6 +23,9 @@ struct GlState {
     bool texture2d = false, blend = false, depthTest = false, cullFace = false, lighting = false;
     bool fog = false, alphaTest = false, colorMaterial = false, normalize = false, pointSmooth = false;
     bool lineSmooth = false, dither = true, scissorTest = false, light[8] = {};
+    bool polygonOffsetFill = false, polygonOffsetLine = false, polygonOffsetPoint = false, texture1d = false;
+    GLenum hints[5] = {GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE};
+    float offsetFactor = 0, offsetUnits = 0;
     GLenum blendSrc = GL_ONE, blendDst = GL_ZERO;
     GLenum depthFunc = GL_LESS, cullMode = GL_BACK, frontFace = GL_CCW, shadeModel = GL_SMOOTH;
     float clearColor[4] = {0, 0, 0, 0};
@@ -27,8 +34,10 @@ struct GlState {
     int windowWidth = 0, windowHeight = 0;
     GLuint boundTexture = 0;
     float color[4] = {1, 1, 1, 1};
-    float texCoord[2] = {0, 0};
+    float texCoord[4] = {0, 0, 0, 1};
+    float normal[3] = {0, 0, 1};
     int unpackAlignment = 4, packAlignment = 4;
+    int unpackRowLength = 0, unpackSkipRows = 0, unpackSkipPixels = 0;
     GLenum error = GL_NO_ERROR;
 };
 
@@ -36,13 +45,16 @@ extern GlState glState;
 
 // Records the first error since the last glGetError, as GL does.
 void glStateError(GLenum error);
+// The flag glEnable sets for a capability; null for one the layer refuses.
+bool* glCapability(GLenum cap);
 
 // ---- Batch (gl_batch.cpp). Every state change that affects drawing calls glBatchFlush first, so the vertices
 // waiting in the batch always draw with the state they were given under.
 GlVertex* glBatchReserve(GlPrimitive primitive, int count);
 void glBatchFlush();
-// Draws vertices at once with the given texture and culling off, whatever the state says (pixel rectangles).
-void glBatchDrawOverride(const GlVertex* vertices, int count, unsigned webglTexture);
+// Draws a pixel rectangle at once: its pixels on texture unit 1, textured with the raster position's texture
+// coordinate, culling off, clipped to the window only.
+void glBatchDrawPixels(const GlVertex* vertices, int count, const float rasterCoord[3]);
 
 // Says WebGL's texture binding was changed outside the batch.
 void glBatchTextureDisturbed();
@@ -50,22 +62,50 @@ void glBatchTextureDisturbed();
 // ---- Matrices (gl_matrix.cpp).
 const float* glClipMatrix();   // projection * model-view
 void glTransformToClip(float x, float y, float z, float w, float out[4]);
+void glTransformToEye(float x, float y, float z, float w, float out[4]);
+// The model-view matrix's inverse transpose (upper 3 x 3, column-major) that normals go through.
+const float* glNormalMatrix();
+// The texture matrix applied to (s, t, r, q); false when it is the identity (out is then left alone).
+bool glTransformTexCoord(const float in[4], float out[4]);
+int glMatrixDepth(GLenum stack);   // GL_MODELVIEW_STACK_DEPTH and the like
 
 // ---- Textures (gl_textures.cpp).
 bool glTexturesInit();
-unsigned glTextureForDraw();   // the WebGL texture a draw samples now (white when texturing is off)
+unsigned glTextureForDraw();   // the GLES texture a draw samples now (white when texturing is off)
+
+// ---- Pixel rectangles (gl_pixels.cpp). Client pixels of GL_UNSIGNED_BYTE in any GL 1.1 colour format, read
+// with the unpack state (alignment, row length, skipped rows and pixels) into RGBA as GL's pixel transfer makes
+// them: missing colours 0, missing alpha 1, luminance into red, green and blue. False, with the error
+// recorded, for a format or type the layer refuses.
+bool glUnpackRgba(GLenum format, GLenum type, int width, int height, const void* pixels,
+                  std::vector<unsigned char>& rgba);
+bool glPixelFormatKnown(GLenum format);
+bool glPixelsInit();
+void glRasterRead(float out[4], bool* valid);
 
 // ---- Primitive assembly (gl_immediate.cpp): the vertex the current colour and texture coordinate make.
 void glAssembleVertex(float x, float y, float z, float w);
+// The vertex's colour as GL's lighting (the default lights and material, GL_COLOR_MATERIAL's default mode)
+// makes it from the given colour and normal, or the colour itself with lighting off.
+void glLightVertex(const float eye[4], const float* normal, const float* rgba, float out[4]);
+// True, with GL_INVALID_OPERATION recorded, inside glBegin/glEnd, where a call that must refuse then asks.
+bool glRefusedInsideBegin();
+bool glClientArrayEnabled(GLenum array, bool* known);
+// The state of the client arrays' pointers for queries: size, type and stride, in that order.
+bool glClientArrayQuery(GLenum pname, GLint* out);
 
-// ---- Display lists (gl_lists.cpp). True when the call is only recorded now (GL_COMPILE) and must not run.
-enum class GlListOp {
-    begin, end, vertex, texCoord, color, translate, rotate, scale, pushMatrix, popMatrix, loadIdentity,
-    matrixMode, multMatrix, loadMatrix, enable, disable, bindTexture, blendFunc, shadeModel, depthFunc,
-    callList, callListWithBase, listBase, clear
-};
-bool glListCapture(GlListOp op, GLenum e = 0, float a = 0, float b = 0, float c = 0, float d = 0);
-bool glListCaptureMatrix(GlListOp op, const float* m);
+// ---- Display lists (gl_lists.cpp). A call GL compiles asks glListRecord first, giving itself with its
+// arguments (and a copy of any client data); true means the call is only recorded now (GL_COMPILE) and must not
+// run. Compiled between a compiled glBegin and glEnd, a call GL refuses there is recorded as the error instead.
+enum class GlListCall { outside, inside, begin, end };   // allowed outside glBegin only, or inside too
+bool glListRecord(GlListCall kind, std::function<void()> call);
+bool glListCompiling();
+// Compiles an error found while compiling (and raises it now under GL_COMPILE_AND_EXECUTE); true when a list
+// is being compiled, so the call goes no further.
+bool glListRecordError(GLenum error);
+GLuint glListBaseNow();
+GLuint glListCompilingName();
+GLenum glListCompilingMode();
 GLenum glMatrixModeNow();
 void glMatrixRead(GLenum which, float* out);   // GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX, GL_TEXTURE_MATRIX
 void glMatrixReset();

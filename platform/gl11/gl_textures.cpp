@@ -1,35 +1,36 @@
-// The OpenGL 1.1 layer's textures and pixel rectangles: GL texture names mapped to WebGL textures (made on
-// first bind, as GL makes them), completeness as GL 1.1 judges it (a texture with a mipmap filter and only its
-// first level draws as if texturing were off), uploads in the unsigned-byte formats with the unpack alignment,
-// and glDrawPixels as one textured rectangle at the window position of the raster position.
+// The OpenGL 1.1 layer's textures: GL texture names mapped to GLES textures (made on first bind, as GL makes
+// them), completeness as GL judges it (level 0, and with a mipmap filter every level down to 1 x 1 of the sizes
+// and format level 0 implies), and images in every GL 1.1 colour format converted on the CPU to the stored
+// format the internal format asks, the way GL converts them. A GL_ALPHA texture is stored as luminance-alpha
+// of full luminance, so that GL_MODULATE keeps the fragment's colour as GL does; intensity as RGBA of four
+// equal components.
 #include "platform/gl11/gl_state.h"
 #include "platform/gl11/gles_seam.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace {
 
-struct Texture {
-    unsigned webgl = 0;
-    bool defined = false;
+const int maxLevels = 16;
+
+struct Level {
+    bool specified = false;   // a glTexImage2D gave it, of any size
     int width = 0, height = 0;
-    GLenum minFilter = GL_NEAREST_MIPMAP_LINEAR;
+    GLenum base = 0;   // the GL base internal format; 0 while the level is undefined
+};
+
+struct Texture {
+    unsigned gles = 0;
+    Level levels[maxLevels];
+    GLenum minFilter = GL_NEAREST_MIPMAP_LINEAR, magFilter = GL_LINEAR;
+    GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
 };
 
 std::map<GLuint, Texture> textures;
 GLuint nextName = 1;
 unsigned whiteTexture = 0;
-unsigned pixelTexture = 0;
-int pixelWidth = 0, pixelHeight = 0;
-GLenum pixelFormat = 0;
-
-struct RasterPosition {
-    bool valid = true;
-    float x = 0, y = 0, z = 0;
-} raster;
 
 bool powerOfTwo(int v)
 {
@@ -39,8 +40,8 @@ bool powerOfTwo(int v)
 Texture& textureNamed(GLuint name)
 {
     Texture& t = textures[name];
-    if (t.webgl == 0)
-        gles.GenTextures(1, &t.webgl);
+    if (t.gles == 0)
+        gles.GenTextures(1, &t.gles);
     return t;
 }
 
@@ -51,13 +52,27 @@ bool mipmapFilter(GLenum filter)
 
 bool complete(const Texture& t)
 {
-    return t.defined && (!mipmapFilter(t.minFilter) || (t.width == 1 && t.height == 1));
+    const Level& base = t.levels[0];
+    if (base.base == 0 || base.width <= 0 || base.height <= 0)
+        return false;
+    if (!mipmapFilter(t.minFilter))
+        return true;
+    int w = base.width, h = base.height;
+    for (int i = 1; w > 1 || h > 1; ++i) {
+        w = w > 1 ? w / 2 : 1;
+        h = h > 1 ? h / 2 : 1;
+        const Level& l = t.levels[i];
+        if (l.base != base.base || l.width != w || l.height != h)
+            return false;
+    }
+    return true;
 }
 
-// WebGL 1 samples a texture that is not a power of two only when it clamps and does not mipmap.
-void fitWebGl1(const Texture& t)
+// GLES 2 (WebGL 1) samples a texture that is not a power of two only when it clamps and does not mipmap.
+void fitGles2(const Texture& t)
 {
-    if (glState.glesVersion >= 3 || (powerOfTwo(t.width) && powerOfTwo(t.height)))
+    const Level& l = t.levels[0];
+    if (glState.glesVersion >= 3 || (powerOfTwo(l.width) && powerOfTwo(l.height)))
         return;
     gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLES_CLAMP_TO_EDGE);
     gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLES_CLAMP_TO_EDGE);
@@ -65,73 +80,86 @@ void fitWebGl1(const Texture& t)
         gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }
 
-// Uploads bind on WebGL directly, after the batch has drawn; the next draw binds what it samples again.
-void bindForUpload(unsigned webgl)
+// Uploads bind on GLES directly, after the batch has drawn; the next draw binds what it samples again.
+void bindForUpload(unsigned texture)
 {
     glBatchFlush();
-    gles.BindTexture(GL_TEXTURE_2D, webgl);
+    gles.BindTexture(GL_TEXTURE_2D, texture);
     glBatchTextureDisturbed();
 }
 
-int componentsOf(GLenum format)
-{
-    switch (format) {
-    case GL_ALPHA:
-    case GL_LUMINANCE: return 1;
-    case GL_LUMINANCE_ALPHA: return 2;
-    case GL_RGB: return 3;
-    case GL_RGBA: return 4;
-    default: return 0;
-    }
-}
-
-// GL 1.1's internal formats (1 to 4 components, sized names) as the base format WebGL takes.
+// GL 1.1's internal formats (1 to 4 components, base and sized names) as their base format; the sizes are a
+// request GL lets an implementation exceed, and the layer keeps 8 bits a component.
 GLenum baseFormat(GLint internalFormat)
 {
     switch (internalFormat) {
-    case 1: case GL_LUMINANCE: case GL_LUMINANCE8: return GL_LUMINANCE;
-    case 2: case GL_LUMINANCE_ALPHA: case GL_LUMINANCE8_ALPHA8: return GL_LUMINANCE_ALPHA;
-    case 3: case GL_RGB: case GL_RGB8: case GL_RGB5: case GL_R3_G3_B2: return GL_RGB;
-    case 4: case GL_RGBA: case GL_RGBA8: case GL_RGBA4: case GL_RGB5_A1: return GL_RGBA;
-    case GL_ALPHA: case GL_ALPHA8: return GL_ALPHA;
+    case 1: case GL_LUMINANCE: case GL_LUMINANCE4: case GL_LUMINANCE8: case GL_LUMINANCE12: case GL_LUMINANCE16:
+        return GL_LUMINANCE;
+    case 2: case GL_LUMINANCE_ALPHA: case GL_LUMINANCE4_ALPHA4: case GL_LUMINANCE6_ALPHA2:
+    case GL_LUMINANCE8_ALPHA8: case GL_LUMINANCE12_ALPHA4: case GL_LUMINANCE12_ALPHA12:
+    case GL_LUMINANCE16_ALPHA16:
+        return GL_LUMINANCE_ALPHA;
+    case 3: case GL_RGB: case GL_R3_G3_B2: case GL_RGB4: case GL_RGB5: case GL_RGB8: case GL_RGB10: case GL_RGB12:
+    case GL_RGB16:
+        return GL_RGB;
+    case 4: case GL_RGBA: case GL_RGBA2: case GL_RGBA4: case GL_RGB5_A1: case GL_RGBA8: case GL_RGB10_A2:
+    case GL_RGBA12: case GL_RGBA16:
+        return GL_RGBA;
+    case GL_ALPHA: case GL_ALPHA4: case GL_ALPHA8: case GL_ALPHA12: case GL_ALPHA16: return GL_ALPHA;
+    case GL_INTENSITY: case GL_INTENSITY4: case GL_INTENSITY8: case GL_INTENSITY12: case GL_INTENSITY16:
+        return GL_INTENSITY;
     default: return 0;
     }
 }
 
-// Rows of the caller's pixels in WebGL terms: BGR and BGRA (which WebGL lacks) swapped into RGB and RGBA.
-// Returns the pixels to hand WebGL and the format; null with an error recorded when the format is refused.
-const void* webglPixels(GLenum format, GLenum type, int width, int height, const void* pixels, GLenum* outFormat,
-                        std::vector<unsigned char>& scratch)
+// The GLES format a base format is stored in, and its bytes a texel.
+GLenum storedFormat(GLenum base, int* bytes)
 {
-    if (type != GL_UNSIGNED_BYTE) {
-        glStateError(GL_INVALID_ENUM);
-        return nullptr;
+    switch (base) {
+    case GL_LUMINANCE: *bytes = 1; return GL_LUMINANCE;
+    case GL_LUMINANCE_ALPHA:
+    case GL_ALPHA: *bytes = 2; return GL_LUMINANCE_ALPHA;
+    case GL_RGB: *bytes = 3; return GL_RGB;
+    default: *bytes = 4; return GL_RGBA;   // GL_RGBA, GL_INTENSITY
     }
-    if (format == GL_BGR_EXT || format == GL_BGRA_EXT) {
-        const int n = format == GL_BGR_EXT ? 3 : 4;
-        const int a = glState.unpackAlignment;
-        const size_t row = (static_cast<size_t>(width) * n + a - 1) / a * a;
-        scratch.resize(row * height);
-        const unsigned char* in = static_cast<const unsigned char*>(pixels);
-        for (size_t y = 0; y < static_cast<size_t>(height); ++y)
-            for (size_t x = 0; x < static_cast<size_t>(width); ++x) {
-                const unsigned char* p = in + y * row + x * n;
-                unsigned char* q = scratch.data() + y * row + x * n;
-                q[0] = p[2];
-                q[1] = p[1];
-                q[2] = p[0];
-                if (n == 4)
-                    q[3] = p[3];
-            }
-        *outFormat = n == 3 ? GL_RGB : GL_RGBA;
-        return scratch.data();
+}
+
+// RGBA pixels as the base format keeps them (luminance and intensity take red).
+std::vector<unsigned char> convert(const std::vector<unsigned char>& rgba, GLenum base)
+{
+    int bytes = 0;
+    storedFormat(base, &bytes);
+    const size_t n = rgba.size() / 4;
+    std::vector<unsigned char> out(n * static_cast<size_t>(bytes));
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char* p = &rgba[i * 4];
+        unsigned char* q = &out[i * static_cast<size_t>(bytes)];
+        switch (base) {
+        case GL_LUMINANCE: q[0] = p[0]; break;
+        case GL_LUMINANCE_ALPHA: q[0] = p[0]; q[1] = p[3]; break;
+        case GL_ALPHA: q[0] = 255; q[1] = p[3]; break;
+        case GL_RGB: q[0] = p[0]; q[1] = p[1]; q[2] = p[2]; break;
+        case GL_INTENSITY: q[0] = q[1] = q[2] = q[3] = p[0]; break;
+        default: q[0] = p[0]; q[1] = p[1]; q[2] = p[2]; q[3] = p[3]; break;
+        }
     }
-    if (componentsOf(format) == 0) {
-        glStateError(GL_INVALID_ENUM);
-        return nullptr;
+    return out;
+}
+
+bool validParameter(GLenum pname, GLint param)
+{
+    switch (pname) {
+    case GL_TEXTURE_MIN_FILTER:
+        return param == GL_NEAREST || param == GL_LINEAR || param == GL_NEAREST_MIPMAP_NEAREST ||
+               param == GL_LINEAR_MIPMAP_NEAREST || param == GL_NEAREST_MIPMAP_LINEAR ||
+               param == GL_LINEAR_MIPMAP_LINEAR;
+    case GL_TEXTURE_MAG_FILTER: return param == GL_NEAREST || param == GL_LINEAR;
+    case GL_TEXTURE_WRAP_S:
+    case GL_TEXTURE_WRAP_T:
+        // GL_CLAMP (a blend with the border colour) is refused: GLES has no border to blend with.
+        return param == GL_REPEAT || param == GLES_CLAMP_TO_EDGE;
+    default: return false;
     }
-    *outFormat = format;
-    return pixels;
 }
 
 }  // namespace
@@ -140,22 +168,15 @@ bool glTexturesInit()
 {
     textures.clear();
     nextName = 1;
-    pixelTexture = 0;
-    pixelWidth = pixelHeight = 0;
-    raster = RasterPosition();
     const unsigned char white[4] = {255, 255, 255, 255};
     gles.GenTextures(1, &whiteTexture);
     gles.BindTexture(GL_TEXTURE_2D, whiteTexture);
     gles.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
     gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    gles.GenTextures(1, &pixelTexture);
-    gles.BindTexture(GL_TEXTURE_2D, pixelTexture);
-    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLES_CLAMP_TO_EDGE);
-    gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLES_CLAMP_TO_EDGE);
-    return whiteTexture != 0 && pixelTexture != 0;
+    // The layer unpacks client pixels itself and hands GLES tight rows.
+    gles.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    return whiteTexture != 0 && glPixelsInit();
 }
 
 unsigned glTextureForDraw()
@@ -165,26 +186,30 @@ unsigned glTextureForDraw()
     auto it = textures.find(glState.boundTexture);
     if (it == textures.end() || !complete(it->second))
         return whiteTexture;
-    return it->second.webgl;
+    return it->second.gles;
 }
 
 void glGenTextures(GLsizei n, GLuint* names)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (n < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
     }
     for (GLsizei i = 0; i < n; ++i) {
-        while (textures.count(nextName))
+        while (nextName == 0 || textures.count(nextName))
             ++nextName;
         names[i] = nextName;
-        textures[nextName];   // reserved; the WebGL texture comes with the first bind
+        textures[nextName];   // reserved; the GLES texture comes with the first bind
         ++nextName;
     }
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* names)
 {
+    if (glRefusedInsideBegin())
+        return;
     if (n < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
@@ -196,8 +221,8 @@ void glDeleteTextures(GLsizei n, const GLuint* names)
         auto it = textures.find(names[i]);
         if (it == textures.end())
             continue;
-        if (it->second.webgl) {
-            gles.DeleteTextures(1, &it->second.webgl);
+        if (it->second.gles) {
+            gles.DeleteTextures(1, &it->second.gles);
             glBatchTextureDisturbed();
         }
         textures.erase(it);
@@ -208,20 +233,23 @@ void glDeleteTextures(GLsizei n, const GLuint* names)
 
 GLboolean glIsTexture(GLuint name)
 {
+    if (glRefusedInsideBegin())
+        return GL_FALSE;
     auto it = textures.find(name);
-    return name != 0 && it != textures.end() && it->second.webgl != 0;
+    return name != 0 && it != textures.end() && it->second.gles != 0;
 }
 
 void glBindTexture(GLenum target, GLuint name)
 {
-    if (glListCapture(GlListOp::bindTexture, target, static_cast<float>(name)))
+    if (glListRecord(GlListCall::outside, [=] { glBindTexture(target, name); }) || glRefusedInsideBegin())
         return;
     if (target != GL_TEXTURE_2D) {
+        // GL_TEXTURE_1D names a 1D texture the layer has no calls to fill; binding one changes nothing drawn.
         if (target != GL_TEXTURE_1D)
             glStateError(GL_INVALID_ENUM);
         return;
     }
-    if (name == glState.boundTexture && textures.count(name) && textures[name].webgl)
+    if (name == glState.boundTexture && textures.count(name) && textures[name].gles)
         return;
     glBatchFlush();
     textureNamed(name);
@@ -230,18 +258,30 @@ void glBindTexture(GLenum target, GLuint name)
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param)
 {
+    if (glListRecord(GlListCall::outside, [=] { glTexParameteri(target, pname, param); }) ||
+        glRefusedInsideBegin())
+        return;
     if (target != GL_TEXTURE_2D) {
         glStateError(GL_INVALID_ENUM);
         return;
     }
+    if (!validParameter(pname, param)) {
+        glStateError(GL_INVALID_ENUM);
+        return;
+    }
+    // Primitives waiting in the batch draw with the texture as it was when they were given.
+    glBatchFlush();
     Texture& t = textureNamed(glState.boundTexture);
-    if (pname == GL_TEXTURE_MIN_FILTER)
-        t.minFilter = static_cast<GLenum>(param);
-    if ((pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) && param == GL_CLAMP)
-        param = GLES_CLAMP_TO_EDGE;   // WebGL has no border texels to clamp to
-    bindForUpload(t.webgl);
+    const GLenum value = static_cast<GLenum>(param);
+    switch (pname) {
+    case GL_TEXTURE_MIN_FILTER: t.minFilter = value; break;
+    case GL_TEXTURE_MAG_FILTER: t.magFilter = value; break;
+    case GL_TEXTURE_WRAP_S: t.wrapS = value; break;
+    default: t.wrapT = value; break;
+    }
+    bindForUpload(t.gles);
     gles.TexParameteri(target, pname, param);
-    fitWebGl1(t);
+    fitGles2(t);
 }
 
 void glTexParameterf(GLenum target, GLenum pname, GLfloat param)
@@ -252,135 +292,121 @@ void glTexParameterf(GLenum target, GLenum pname, GLfloat param)
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels)
 {
+    // A compiled image keeps its pixels as the unpack state reads them now.
+    if (glListCompiling()) {
+        std::vector<unsigned char> rgba;
+        const bool ok = pixels && glPixelFormatKnown(format) && type == GL_UNSIGNED_BYTE && width >= 0 &&
+                        height >= 0 && glUnpackRgba(format, type, width, height, pixels, rgba);
+        auto copy = std::make_shared<std::vector<unsigned char>>(std::move(rgba));
+        if (glListRecord(GlListCall::outside, [=] {
+                const GlState saved = glState;
+                glState.unpackAlignment = 1;
+                glState.unpackRowLength = glState.unpackSkipRows = glState.unpackSkipPixels = 0;
+                glTexImage2D(target, level, internalFormat, width, height, border, ok ? GL_RGBA : format, type,
+                             ok ? copy->data() : nullptr);
+                glState.unpackAlignment = saved.unpackAlignment;
+                glState.unpackRowLength = saved.unpackRowLength;
+                glState.unpackSkipRows = saved.unpackSkipRows;
+                glState.unpackSkipPixels = saved.unpackSkipPixels;
+            }))
+            return;
+    }
+    if (glRefusedInsideBegin())
+        return;
+    // Checked in Mesa's order: target, level, border and size, format and type, internal format.
     if (target != GL_TEXTURE_2D) {
         glStateError(GL_INVALID_ENUM);
         return;
     }
-    if (level < 0 || width < 0 || height < 0 || border != 0) {
+    // Borders are refused: GLES has none.
+    if (level < 0 || level >= maxLevels || width < 0 || height < 0 || border != 0) {
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    std::vector<unsigned char> scratch;
-    GLenum webglFormat = 0;
-    const void* data = pixels;
-    if (pixels) {
-        data = webglPixels(format, type, width, height, pixels, &webglFormat, scratch);
-        if (!data)
-            return;
-    } else {
-        webglFormat = format == GL_BGR_EXT ? GL_RGB : format == GL_BGRA_EXT ? GL_RGBA : format;
-    }
-    const GLenum base = baseFormat(internalFormat);
-    // WebGL keeps the format it is given; a texture stored with other components than its data is refused.
-    if (base == 0 || base != webglFormat) {
-        glStateError(base == 0 ? GL_INVALID_VALUE : GL_INVALID_OPERATION);
+    if (!glPixelFormatKnown(format) || type != GL_UNSIGNED_BYTE) {
+        glStateError(GL_INVALID_ENUM);
         return;
     }
-    Texture& t = textureNamed(glState.boundTexture);
-    bindForUpload(t.webgl);
-    gles.TexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(base), width, height, 0, webglFormat,
-                            GL_UNSIGNED_BYTE, data);
-    if (level == 0) {
-        t.defined = width > 0 && height > 0;
-        t.width = width;
-        t.height = height;
-        fitWebGl1(t);
+    const GLenum base = baseFormat(internalFormat);
+    if (base == 0) {
+        glStateError(GL_INVALID_VALUE);
+        return;
     }
+    int maxSize = 0;
+    gles.GetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (width > (maxSize >> level) || height > (maxSize >> level)) {
+        glStateError(GL_INVALID_VALUE);
+        return;
+    }
+    std::vector<unsigned char> rgba;
+    if (!glUnpackRgba(format, type, width, height, pixels, rgba))
+        return;
+    int bytes = 0;
+    const GLenum stored = storedFormat(base, &bytes);
+    const std::vector<unsigned char> data = convert(rgba, base);
+    Texture& t = textureNamed(glState.boundTexture);
+    bindForUpload(t.gles);
+    gles.TexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(stored), width, height, 0, stored, GL_UNSIGNED_BYTE,
+                    pixels && !data.empty() ? data.data() : nullptr);
+    Level& l = t.levels[level];
+    l.specified = true;
+    l.width = width;
+    l.height = height;
+    l.base = width > 0 && height > 0 ? base : 0;
+    if (level == 0)
+        fitGles2(t);
 }
 
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                      GLenum type, const GLvoid* pixels)
 {
-    if (target != GL_TEXTURE_2D || !pixels) {
-        glStateError(GL_INVALID_ENUM);
-        return;
-    }
-    std::vector<unsigned char> scratch;
-    GLenum webglFormat = 0;
-    const void* data = webglPixels(format, type, width, height, pixels, &webglFormat, scratch);
-    if (!data)
-        return;
-    Texture& t = textureNamed(glState.boundTexture);
-    bindForUpload(t.webgl);
-    gles.TexSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, webglFormat, GL_UNSIGNED_BYTE, data);
-}
-
-void glPixelStorei(GLenum pname, GLint param)
-{
-    if (pname == GL_UNPACK_ALIGNMENT || pname == GL_PACK_ALIGNMENT) {
-        if (param != 1 && param != 2 && param != 4 && param != 8) {
-            glStateError(GL_INVALID_VALUE);
+    if (glListCompiling()) {
+        std::vector<unsigned char> rgba;
+        const bool ok = pixels && glPixelFormatKnown(format) && type == GL_UNSIGNED_BYTE && width >= 0 &&
+                        height >= 0 && glUnpackRgba(format, type, width, height, pixels, rgba);
+        auto copy = std::make_shared<std::vector<unsigned char>>(std::move(rgba));
+        if (glListRecord(GlListCall::outside, [=] {
+                const GlState saved = glState;
+                glState.unpackAlignment = 1;
+                glState.unpackRowLength = glState.unpackSkipRows = glState.unpackSkipPixels = 0;
+                glTexSubImage2D(target, level, x, y, width, height, ok ? GL_RGBA : format, type,
+                                ok ? copy->data() : nullptr);
+                glState.unpackAlignment = saved.unpackAlignment;
+                glState.unpackRowLength = saved.unpackRowLength;
+                glState.unpackSkipRows = saved.unpackSkipRows;
+                glState.unpackSkipPixels = saved.unpackSkipPixels;
+            }))
             return;
-        }
-        (pname == GL_UNPACK_ALIGNMENT ? glState.unpackAlignment : glState.packAlignment) = param;
-        gles.PixelStorei(pname, param);
+    }
+    if (glRefusedInsideBegin())
+        return;
+    if (target != GL_TEXTURE_2D || !glPixelFormatKnown(format) || type != GL_UNSIGNED_BYTE) {
+        glStateError(GL_INVALID_ENUM);
         return;
     }
-    // Row length, skips and swaps stay at GL's defaults, the only values WebGL 1 knows.
-    if (param != 0)
-        glStateError(GL_INVALID_ENUM);
-}
-
-void glPixelStoref(GLenum pname, GLfloat param)
-{
-    glPixelStorei(pname, static_cast<GLint>(param));
-}
-
-// ---- Raster position and pixel rectangles.
-
-void glRasterPos4f(GLfloat x, GLfloat y, GLfloat z, GLfloat w)
-{
-    float c[4];
-    glTransformToClip(x, y, z, w, c);
-    // A position outside the clip volume is invalid, and pixel rectangles then draw nothing.
-    raster.valid = c[3] != 0 && c[0] >= -c[3] && c[0] <= c[3] && c[1] >= -c[3] && c[1] <= c[3] &&
-                   c[2] >= -c[3] && c[2] <= c[3];
-    if (!raster.valid)
-        return;
-    const int* v = glState.viewport;
-    raster.x = (c[0] / c[3] + 1) * 0.5f * v[2] + v[0];
-    raster.y = (c[1] / c[3] + 1) * 0.5f * v[3] + v[1];
-    raster.z = (c[2] / c[3] + 1) * 0.5f;
-}
-
-void glRasterPos2i(GLint x, GLint y) { glRasterPos4f(static_cast<float>(x), static_cast<float>(y), 0, 1); }
-void glRasterPos2f(GLfloat x, GLfloat y) { glRasterPos4f(x, y, 0, 1); }
-void glRasterPos2d(GLdouble x, GLdouble y) { glRasterPos4f(static_cast<float>(x), static_cast<float>(y), 0, 1); }
-void glRasterPos3f(GLfloat x, GLfloat y, GLfloat z) { glRasterPos4f(x, y, z, 1); }
-
-void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, const GLvoid* pixels)
-{
-    if (width < 0 || height < 0) {
+    if (level < 0 || level >= maxLevels || width < 0 || height < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    if (!raster.valid || width == 0 || height == 0 || !pixels || !glState.ready)
+    Texture& t = textureNamed(glState.boundTexture);
+    const Level& l = t.levels[level];
+    if (!l.specified) {
+        glStateError(GL_INVALID_OPERATION);
         return;
-    std::vector<unsigned char> scratch;
-    GLenum webglFormat = 0;
-    const void* data = webglPixels(format, type, width, height, pixels, &webglFormat, scratch);
-    if (!data)
-        return;
-    bindForUpload(pixelTexture);
-    if (width == pixelWidth && height == pixelHeight && webglFormat == pixelFormat) {
-        gles.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, webglFormat, GL_UNSIGNED_BYTE, data);
-    } else {
-        gles.TexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(webglFormat), width, height, 0, webglFormat,
-                                GL_UNSIGNED_BYTE, data);
-        pixelWidth = width;
-        pixelHeight = height;
-        pixelFormat = webglFormat;
     }
-    // Window coordinates back to clip space (w = 1) through the viewport; texel (i, j) covers the window's
-    // pixel (x + i, y + j), whose centre the rectangle's edges enclose exactly.
-    const int* v = glState.viewport;
-    const float x0 = (raster.x - v[0]) * 2 / v[2] - 1;
-    const float x1 = (raster.x + width - v[0]) * 2 / v[2] - 1;
-    const float y0 = (raster.y - v[1]) * 2 / v[3] - 1;
-    const float y1 = (raster.y + height - v[1]) * 2 / v[3] - 1;
-    const float z = raster.z * 2 - 1;
-    const GlVertex corners[4] = {{x0, y0, z, 1, 0, 0, 255, 255, 255, 255}, {x1, y0, z, 1, 1, 0, 255, 255, 255, 255},
-                                 {x1, y1, z, 1, 1, 1, 255, 255, 255, 255}, {x0, y1, z, 1, 0, 1, 255, 255, 255, 255}};
-    const GlVertex quad[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
-    glBatchDrawOverride(quad, 6, pixelTexture);
+    if (x < 0 || y < 0 || static_cast<long long>(x) + width > l.width ||
+        static_cast<long long>(y) + height > l.height) {
+        glStateError(GL_INVALID_VALUE);
+        return;
+    }
+    if (width == 0 || height == 0 || !pixels)
+        return;
+    std::vector<unsigned char> rgba;
+    if (!glUnpackRgba(format, type, width, height, pixels, rgba))
+        return;
+    int bytes = 0;
+    const GLenum stored = storedFormat(l.base, &bytes);
+    const std::vector<unsigned char> data = convert(rgba, l.base);
+    bindForUpload(t.gles);
+    gles.TexSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, stored, GL_UNSIGNED_BYTE, data.data());
 }

@@ -50,6 +50,9 @@
     X(void, UseProgram, (GLuint program))                                                                      \
     X(GLint, GetUniformLocation, (GLuint program, const char* name))                                           \
     X(void, Uniform1i, (GLint location, GLint value))                                                          \
+    X(void, Uniform1f, (GLint location, GLfloat value))                                                        \
+    X(void, Uniform3f, (GLint location, GLfloat x, GLfloat y, GLfloat z))                                      \
+    X(void, PolygonOffset, (GLfloat factor, GLfloat units))                                                    \
     X(void, GenBuffers, (GLsizei n, GLuint* buffers))                                                          \
     X(void, BindBuffer, (GLenum target, GLuint buffer))                                                        \
     X(void, BufferData, (GLenum target, std::ptrdiff_t size, const void* data, GLenum usage))                  \

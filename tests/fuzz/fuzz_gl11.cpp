@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -76,7 +77,7 @@ void fillPatterns()
 
 const GLenum modes[] = {GL_POINTS,         GL_LINES,        GL_LINE_LOOP, GL_LINE_STRIP, GL_TRIANGLES,
                         GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS,     GL_QUAD_STRIP, GL_POLYGON,
-                        GL_TRIANGLES,      GL_QUADS,        GL_POLYGON,   0x000A};
+                        GL_TRIANGLES,      GL_QUADS,        GL_POLYGON,   0x1234};
 const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,          GL_DEPTH_TEST,   GL_CULL_FACE,          GL_LIGHTING,
                        GL_LIGHT0,     GL_LIGHT1,         GL_ALPHA_TEST,   GL_COLOR_MATERIAL,     GL_NORMALIZE,
                        GL_DITHER,     GL_SCISSOR_TEST,   GL_FOG,          GL_POLYGON_OFFSET_FILL, GL_TEXTURE_2D,
@@ -168,6 +169,54 @@ const GLenum queries[] = {GL_VIEWPORT,
                           GL_POLYGON_OFFSET_UNITS,
                           0x1234};
 
+// GL11_TRACE=1 prints every call of the program with its arguments (on both sides), for reading a failure.
+const bool tracing = std::getenv("GL11_TRACE") != nullptr;
+
+void traceArgs() {}
+template <typename T, typename... Rest>
+void traceArgs(T first, Rest... rest)
+{
+    if constexpr (std::is_pointer<T>::value)
+        std::fprintf(stderr, " ptr");
+    else
+        std::fprintf(stderr, " %g", static_cast<double>(first));
+    traceArgs(rest...);
+}
+
+// GL11_SKIP=a,b,... leaves those calls out (their bytes still read), for narrowing a failure down.
+bool skipped(int call)
+{
+    static const char* list = std::getenv("GL11_SKIP");
+    if (!list)
+        return false;
+    for (const char* p = list; *p;) {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (end == p)
+            break;
+        if (n == call)
+            return true;
+        p = *end ? end + 1 : end;
+    }
+    return false;
+}
+
+template <typename F, typename... A>
+auto invoke(int call, const char* name, F f, A... args)
+{
+    if (skipped(call))
+        return decltype(f(args...))();
+    if (tracing) {
+        std::fprintf(stderr, "%d %s", call, name);
+        traceArgs(args...);
+        std::fprintf(stderr, "\n");
+    }
+    return f(args...);
+}
+
+#define CALL(name, ...) invoke(call, "gl" #name, gl.name, __VA_ARGS__)
+#define CALL0(name) invoke(call, "gl" #name, gl.name)
+
 class Program {
 public:
     Program(const Gl11Api& gl, const uint8_t* data, size_t bytes) : gl(gl), in{data, bytes} {}
@@ -181,7 +230,7 @@ public:
             step();
             ++calls;
             if (!maybeInside)
-                note(gl.GetError(), false);
+                note(CALL0(GetError), false);
         }
         tidy();
     }
@@ -191,6 +240,8 @@ private:
     Reader in;
     int call = 0;
     bool maybeInside = false;   // a glBegin may be open: glGetError then is itself an error
+    bool maybeCompiling = false;
+    float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
     GLuint generatedTextures[4] = {};
     GLuint generatedLists = 0;
 
@@ -210,25 +261,36 @@ private:
 
     const unsigned char* pixels() { return pattern + in.small(64) * 64; }
 
+    // Every vertex carries a colour, texture coordinate and normal: Mesa's immediate mode misplaces vertices
+    // when an attribute first appears in the middle of a primitive after an empty one, so the vertex format
+    // never changes inside a primitive.
     void vertex()
     {
+        CALL(Color4f, colour[0], colour[1], colour[2], colour[3]);
+        CALL(TexCoord2f, texCoord[0], texCoord[1]);
+        CALL(Normal3f, normal[0], normal[1], normal[2]);
         const float x = in.coord(), y = in.coord();
         switch (in.small(3)) {
-        case 0: gl.Vertex2f(x, y); break;
-        case 1: gl.Vertex3f(x, y, in.coord()); break;
-        default: gl.Vertex4f(x, y, in.coord(), 0.5f + in.unit()); break;
+        case 0: CALL(Vertex2f, x, y); break;
+        case 1: CALL(Vertex3f, x, y, in.coord()); break;
+        default: CALL(Vertex4f, x, y, in.coord(), 0.5f + in.unit()); break;
         }
     }
 
     void query()
     {
         const GLenum pname = in.pick(queries);
-        switch (in.small(5)) {
+        int how = in.small(5);
+        // Mesa maps matrices and normals to integers like colours, overflowing past 1; GL rounds them.
+        if (how == 0 && (pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX ||
+                         pname == GL_TEXTURE_MATRIX || pname == GL_CURRENT_NORMAL))
+            how = 1;
+        switch (how) {
         case 0: {
             GLint v[16];
             for (GLint& x : v)
                 x = -7777;
-            gl.GetIntegerv(pname, v);
+            CALL(GetIntegerv, pname, v);
             for (GLint x : v)
                 note(x, pname == GL_COLOR_CLEAR_VALUE || pname == GL_CURRENT_COLOR);
             break;
@@ -238,7 +300,7 @@ private:
             GLfloat v[16];
             for (GLfloat& x : v)
                 x = -7777;
-            gl.GetFloatv(pname, v);
+            CALL(GetFloatv, pname, v);
             for (GLfloat x : v)
                 note(x, true);
             break;
@@ -247,12 +309,12 @@ private:
             GLboolean v[16];
             for (GLboolean& x : v)
                 x = 77;
-            gl.GetBooleanv(pname, v);
+            CALL(GetBooleanv, pname, v);
             for (GLboolean x : v)
                 note(x, false);
             break;
         }
-        default: note(gl.IsEnabled(pname), false); break;
+        default: note(CALL(IsEnabled, pname), false); break;
         }
     }
 
@@ -262,7 +324,7 @@ private:
         const GLint internal = in.pick(internalFormats);
         const int w = in.pick(sizes), h = in.pick(sizes);
         const GLenum format = in.pick(formats);
-        gl.TexImage2D(GL_TEXTURE_2D, level, internal, w, h, 0, format, GL_UNSIGNED_BYTE, pixels());
+        CALL(TexImage2D, GL_TEXTURE_2D, level, internal, w, h, 0, format, GL_UNSIGNED_BYTE, pixels());
     }
 
     void texSubImage()
@@ -270,7 +332,7 @@ private:
         const GLint level = in.pick<GLint>({0, 0, 1, 2, -1});
         const GLint x = in.pick<GLint>({0, 0, 1, 3, -1}), y = in.pick<GLint>({0, 0, 2, -1});
         const int w = in.pick(sizes), h = in.pick(sizes);
-        gl.TexSubImage2D(GL_TEXTURE_2D, level, x, y, w, h, in.pick(formats), GL_UNSIGNED_BYTE, pixels());
+        CALL(TexSubImage2D, GL_TEXTURE_2D, level, x, y, w, h, in.pick(formats), GL_UNSIGNED_BYTE, pixels());
     }
 
     void clientArrays()
@@ -279,30 +341,30 @@ private:
         const GLint n = in.pick<GLint>({2, 3, 4, 3, 1, 5});
         const void* data = in.small(2) ? static_cast<const void*>(floats) : static_cast<const void*>(pattern);
         switch (in.small(7)) {
-        case 0: gl.VertexPointer(n, in.pick(arrayTypes), stride, floats); break;
+        case 0: CALL(VertexPointer, n, in.pick(arrayTypes), stride, floats); break;
         case 1: {
             const GLenum type = in.pick(colorTypes);
-            gl.ColorPointer(n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? floats : data);
+            CALL(ColorPointer, n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? floats : data);
             break;
         }
-        case 2: gl.TexCoordPointer(n, in.pick(arrayTypes), stride, floats); break;
-        case 3: gl.NormalPointer(in.pick<GLenum>({GL_FLOAT, GL_SHORT, GL_BYTE, GL_INT}), stride, floats); break;
+        case 2: CALL(TexCoordPointer, n, in.pick(arrayTypes), stride, floats); break;
+        case 3: CALL(NormalPointer, in.pick<GLenum>({GL_FLOAT, GL_SHORT, GL_BYTE, GL_INT}), stride, floats); break;
         case 4: {
             const GLenum array =
                 in.pick<GLenum>({GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_NORMAL_ARRAY,
                                          0x1234});
             if (in.small(3))
-                gl.EnableClientState(array);
+                CALL(EnableClientState, array);
             else
-                gl.DisableClientState(array);
+                CALL(DisableClientState, array);
             break;
         }
-        case 5: gl.DrawArrays(in.pick(modes), in.small(20), in.small(40) - 1); break;
+        case 5: CALL(DrawArrays, in.pick(modes), in.small(20), in.small(40) - 1); break;
         default: {
             const GLenum type = in.pick(indexTypes);
             const void* at = type == GL_UNSIGNED_BYTE ? static_cast<const void*>(indices)
                                                       : static_cast<const void*>(indexWords());
-            gl.DrawElements(in.pick(modes), in.small(40) - 1, type, at);
+            CALL(DrawElements, in.pick(modes), in.small(40) - 1, type, at);
             break;
         }
         }
@@ -327,11 +389,11 @@ private:
         switch (in.small(40)) {
         case 0:
         case 1:
-            gl.Begin(in.pick(modes));
+            CALL(Begin, in.pick(modes));
             maybeInside = true;
             break;
         case 2:
-            gl.End();
+            CALL0(End);
             maybeInside = false;
             break;
         case 3:
@@ -339,70 +401,84 @@ private:
         case 5:
         case 6: vertex(); break;
         case 7:
-            if (in.small(2))
-                gl.Color4f(in.unit(), in.unit(), in.unit(), in.unit());
-            else
-                gl.Color4ub(static_cast<GLubyte>(in.byte()), static_cast<GLubyte>(in.byte()),
-                            static_cast<GLubyte>(in.byte()), static_cast<GLubyte>(in.byte()));
+            for (float& c : colour)
+                c = in.unit();
+            if (!maybeInside) {
+                if (in.small(2))
+                    CALL(Color4f, colour[0], colour[1], colour[2], colour[3]);
+                else
+                    CALL(Color4ub, static_cast<GLubyte>(colour[0] * 255), static_cast<GLubyte>(colour[1] * 255),
+                         static_cast<GLubyte>(colour[2] * 255), static_cast<GLubyte>(colour[3] * 255));
+            }
             break;
-        case 8: gl.TexCoord2f(in.coord(), in.coord()); break;
-        case 9: gl.Normal3f(in.coord(), in.coord(), in.coord()); break;
-        case 10: gl.MatrixMode(in.pick(matrixModes)); break;
-        case 11: gl.LoadIdentity(); break;
+        case 8:
+            texCoord[0] = in.coord();
+            texCoord[1] = in.coord();
+            if (!maybeInside)
+                CALL(TexCoord2f, texCoord[0], texCoord[1]);
+            break;
+        case 9:
+            for (float& c : normal)
+                c = in.coord();
+            if (!maybeInside)
+                CALL(Normal3f, normal[0], normal[1], normal[2]);
+            break;
+        case 10: CALL(MatrixMode, in.pick(matrixModes)); break;
+        case 11: CALL0(LoadIdentity); break;
         case 12:
             if (in.small(2))
-                gl.PushMatrix();
+                CALL0(PushMatrix);
             else
-                gl.PopMatrix();
+                CALL0(PopMatrix);
             break;
         case 13:
             switch (in.small(3)) {
-            case 0: gl.Translatef(in.coord(), in.coord(), in.coord()); break;
-            case 1: gl.Rotatef(in.coord() * 90, in.coord(), in.coord(), in.coord()); break;
-            default: gl.Scalef(in.coord(), in.coord(), in.coord()); break;
+            case 0: CALL(Translatef, in.coord(), in.coord(), in.coord()); break;
+            case 1: CALL(Rotatef, in.coord() * 90, in.coord(), in.coord(), in.coord()); break;
+            default: CALL(Scalef, in.coord(), in.coord(), in.coord()); break;
             }
             break;
         case 14:
             switch (in.small(4)) {
-            case 0: gl.Ortho(-1 - in.unit(), 1, -1, 1 + in.unit(), -1, 1 + in.unit()); break;
-            case 1: gl.Frustum(-1, 1, -1, 1, 1 + in.unit(), 10); break;
-            case 2: gl.Ortho(0, 64, 0, 64, -1, 1); break;
-            default: gl.Frustum(-1, 1, -1, 1, in.coord(), in.coord()); break;
+            case 0: CALL(Ortho, -1 - in.unit(), 1, -1, 1 + in.unit(), -1, 1 + in.unit()); break;
+            case 1: CALL(Frustum, -1, 1, -1, 1, 1 + in.unit(), 10); break;
+            case 2: CALL(Ortho, 0, 64, 0, 64, -1, 1); break;
+            default: CALL(Frustum, -1, 1, -1, 1, in.coord(), in.coord()); break;
             }
             break;
         case 15:
             if (in.small(2))
-                gl.Enable(in.pick(caps));
+                CALL(Enable, in.pick(caps));
             else
-                gl.Disable(in.pick(caps));
+                CALL(Disable, in.pick(caps));
             break;
-        case 16: gl.BlendFunc(in.pick(factors), in.pick(factors)); break;
-        case 17: gl.DepthFunc(in.pick(depthFuncs)); break;
+        case 16: CALL(BlendFunc, in.pick(factors), in.pick(factors)); break;
+        case 17: CALL(DepthFunc, in.pick(depthFuncs)); break;
         case 18:
             if (in.small(2))
-                gl.CullFace(in.pick(faces));
+                CALL(CullFace, in.pick(faces));
             else
-                gl.FrontFace(in.pick(faces));
+                CALL(FrontFace, in.pick(faces));
             break;
-        case 19: gl.ShadeModel(in.pick<GLenum>({GL_FLAT, GL_SMOOTH, 0x1234})); break;
+        case 19: CALL(ShadeModel, in.pick<GLenum>({GL_FLAT, GL_SMOOTH, 0x1234})); break;
         case 20:
             switch (in.small(3)) {
-            case 0: gl.ClearColor(in.unit(), in.unit(), in.unit(), in.unit()); break;
-            case 1: gl.ClearDepth(in.unit()); break;
+            case 0: CALL(ClearColor, in.unit(), in.unit(), in.unit(), in.unit()); break;
+            case 1: CALL(ClearDepth, in.unit()); break;
             default:
-                gl.Clear(in.pick<GLbitfield>({GL_COLOR_BUFFER_BIT, GL_DEPTH_BUFFER_BIT,
+                CALL(Clear, in.pick<GLbitfield>({GL_COLOR_BUFFER_BIT, GL_DEPTH_BUFFER_BIT,
                                                       GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, 0x80000000u}));
                 break;
             }
             break;
         case 21:
-            gl.Viewport(in.small(40) - 8, in.small(40) - 8, in.small(80) - 4, in.small(80) - 4);
+            CALL(Viewport, in.small(40) - 8, in.small(40) - 8, in.small(80) - 4, in.small(80) - 4);
             break;
         case 22:
             if (in.small(4) == 0) {
-                gl.GenTextures(2, generatedTextures + 2 * in.small(2));
+                CALL(GenTextures, 2, generatedTextures + 2 * in.small(2));
             } else {
-                gl.BindTexture(in.pick<GLenum>({GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_1D, 0x1234}),
+                CALL(BindTexture, in.pick<GLenum>({GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_1D, 0x1234}),
                                textureName());
             }
             break;
@@ -410,56 +486,62 @@ private:
         case 24: texImage(); break;
         case 25: texSubImage(); break;
         case 26:
-            gl.TexParameteri(in.pick<GLenum>({GL_TEXTURE_2D, GL_TEXTURE_2D, 0x1234}), in.pick(parameters),
+            CALL(TexParameteri, in.pick<GLenum>({GL_TEXTURE_2D, GL_TEXTURE_2D, 0x1234}), in.pick(parameters),
                              static_cast<GLint>(in.small(2) ? in.pick(filters) : in.pick(wraps)));
             break;
         case 27: {
             const GLuint name = textureName();
-            gl.DeleteTextures(1, &name);
+            CALL(DeleteTextures, 1, &name);
             break;
         }
         case 28:
             if (in.small(2)) {
-                gl.NewList(listName(), in.pick<GLenum>({GL_COMPILE, GL_COMPILE_AND_EXECUTE, 0x1234}));
+                CALL(NewList, listName(), in.pick<GLenum>({GL_COMPILE, GL_COMPILE_AND_EXECUTE, 0x1234}));
+                maybeCompiling = true;
             } else {
-                gl.EndList();
+                CALL0(EndList);
+                maybeCompiling = false;
             }
             break;
         case 29:
-            switch (in.small(6)) {
-            case 0: gl.CallList(listName()); maybeInside = true; break;
+            // Mesa's list compiler crashes on a glCallList inside a primitive being compiled: none there.
+            switch (maybeCompiling && maybeInside ? 5 : in.small(6)) {
+            case 0: CALL(CallList, listName()); maybeInside = true; break;
             case 1: {
-                const GLenum type = in.pick(listTypes);
-                gl.CallLists(in.small(4), type, type == GL_FLOAT ? static_cast<const void*>(floats) : pattern);
+                // Mesa's own list compiler crashes on GL_n_BYTES names, so a list being compiled gets none.
+                GLenum type = in.pick(listTypes);
+                if (maybeCompiling && (type == GL_2_BYTES || type == GL_3_BYTES || type == GL_4_BYTES))
+                    type = GL_UNSIGNED_BYTE;
+                CALL(CallLists, in.small(4), type, type == GL_FLOAT ? static_cast<const void*>(floats) : pattern);
                 maybeInside = true;
                 break;
             }
-            case 2: gl.ListBase(in.small(4)); break;
-            case 3: gl.DeleteLists(listName(), in.small(4) - 1); break;
-            case 4: generatedLists = gl.GenLists(in.small(3)); note(generatedLists != 0, false); break;
-            default: note(gl.IsList(listName()), false); break;
+            case 2: CALL(ListBase, in.small(4)); break;
+            case 3: CALL(DeleteLists, listName(), in.small(4) - 1); break;
+            case 4: generatedLists = CALL(GenLists, in.small(3)); note(generatedLists != 0, false); break;
+            default: note(CALL(IsList, listName()), false); break;
             }
             break;
         case 30:
         case 31: clientArrays(); break;
         case 32:
             if (in.small(2))
-                gl.RasterPos2f(in.coord(), in.coord());
+                CALL(RasterPos2f, in.coord(), in.coord());
             else
-                gl.RasterPos4f(in.coord(), in.coord(), in.coord(), 0.5f + in.unit());
+                CALL(RasterPos4f, in.coord(), in.coord(), in.coord(), 0.5f + in.unit());
             break;
         case 33: {
             const int w = in.pick(sizes), h = in.pick(sizes);
-            gl.DrawPixels(w, h, in.pick(formats), GL_UNSIGNED_BYTE, pattern + in.small(64));
+            CALL(DrawPixels, w, h, in.pick(formats), GL_UNSIGNED_BYTE, pattern + in.small(64));
             break;
         }
-        case 34: gl.PixelStorei(in.pick(pixelStores), in.pick(pixelStoreValues)); break;
+        case 34: CALL(PixelStorei, in.pick(pixelStores), in.pick(pixelStoreValues)); break;
         case 35: query(); break;
-        case 36: note(gl.GetError(), false); break;
-        case 37: note(gl.IsTexture(textureName()), false); break;
-        case 38: gl.PolygonOffset(in.coord(), in.coord()); break;
+        case 36: note(CALL0(GetError), false); break;
+        case 37: note(CALL(IsTexture, textureName()), false); break;
+        case 38: CALL(PolygonOffset, in.coord(), in.coord()); break;
         default:
-            gl.Hint(in.pick<GLenum>({GL_PERSPECTIVE_CORRECTION_HINT, GL_FOG_HINT, 0x1234}),
+            CALL(Hint, in.pick<GLenum>({GL_PERSPECTIVE_CORRECTION_HINT, GL_FOG_HINT, 0x1234}),
                     in.pick<GLenum>({GL_NICEST, GL_FASTEST, GL_DONT_CARE, 0x1234}));
             break;
         }
@@ -469,10 +551,10 @@ private:
     void tidy()
     {
         ++call;
-        gl.End();
-        gl.EndList();
-        note(gl.GetError() == GL_INVALID_OPERATION ? 0 : 1, false);   // the first tidy call may err; only that
-        while (gl.GetError() != GL_NO_ERROR) {
+        CALL0(End);
+        CALL0(EndList);
+        note(CALL0(GetError) == GL_INVALID_OPERATION ? 0 : 1, false);   // the first tidy call may err; only that
+        while (CALL0(GetError) != GL_NO_ERROR) {
         }
     }
 };
@@ -587,6 +669,16 @@ void comparePictures(const std::vector<unsigned char>& mesa, const std::vector<u
                     bestBack = f < bestBack ? f : bestBack;
                 }
             if (best > 2 || bestBack > 2) {
+                if (std::getenv("GL11_DUMP")) {
+                    for (int j = size - 1; j >= 0; --j) {
+                        for (int i = 0; i < size; ++i) {
+                            const int k = (j * size + i) * 4;
+                            const int e = channelDiff(&mesa[k], &layer[k]);
+                            std::fputc(e <= 2 ? (mesa[k + 3] || mesa[k] ? 'o' : '.') : (mesa[k + 3] || mesa[k] ? 'M' : 'L'), stderr);
+                        }
+                        std::fputc('\n', stderr);
+                    }
+                }
                 std::fprintf(stderr, "pixel (%d, %d): Mesa %d %d %d %d, layer %d %d %d %d\n", x, y, a[0], a[1], a[2],
                              a[3], b[0], b[1], b[2], b[3]);
                 fail("picture", y * size + x, d, 0);

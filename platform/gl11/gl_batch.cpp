@@ -300,7 +300,7 @@ bool gl11ContextReady(int glesMajorVersion, int width, int height)
     if (!glTexturesInit())
         return false;
     // GL's initial pixel state; GLES starts with the same clear values and depth range.
-    gles.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gles.PixelStorei(GL_UNPACK_ALIGNMENT, 1);   // the layer unpacks client pixels itself: tight rows
     gles.PixelStorei(GL_PACK_ALIGNMENT, 4);
     gles.ClearColor(0, 0, 0, 0);
     gles.ClearDepthf(1);

@@ -484,12 +484,17 @@ void setPointer(ClientArray& array, GLint size, GLenum type, GLsizei stride, con
 {
     if (glRefusedInsideBegin())
         return;
-    if (size < minSize || size > 4 || stride < 0) {
+    // Mesa's order: the stride, the type, the size.
+    if (stride < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
     }
     if (!typeAllowed) {
         glStateError(GL_INVALID_ENUM);
+        return;
+    }
+    if (size < minSize || size > 4) {
+        glStateError(GL_INVALID_VALUE);
         return;
     }
     array.size = size;
@@ -506,6 +511,8 @@ bool coordinateType(GLenum type)
 
 bool canDrawArrays(GLenum m, GLsizei n)
 {
+    if (glRefusedInsideBegin())
+        return false;
     if (!validMode(m)) {
         glStateError(GL_INVALID_ENUM);
         return false;
@@ -514,8 +521,6 @@ bool canDrawArrays(GLenum m, GLsizei n)
         glStateError(GL_INVALID_VALUE);
         return false;
     }
-    if (glRefusedInsideBegin())
-        return false;
     return vertexArray.enabled && vertexArray.pointer;
 }
 
@@ -625,6 +630,8 @@ void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
 
 void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
 {
+    if (!glListCompiling() && glRefusedInsideBegin())
+        return;
     if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_SHORT && type != GL_UNSIGNED_INT) {
         if (!glListRecordError(GL_INVALID_ENUM))
             glStateError(GL_INVALID_ENUM);

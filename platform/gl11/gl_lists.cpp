@@ -3,6 +3,7 @@
 // replayed by calling it again. Calls GL does not compile (queries, client state, names, glFinish) run at once.
 #include "platform/gl11/gl_state.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -17,6 +18,7 @@ GLuint compiling = 0;
 GLenum compileMode = 0;
 bool compilingPrimitive = false;   // a glBegin was compiled into the list and its glEnd not yet
 size_t primitiveStart = 0;          // where that glBegin is in the list
+std::vector<size_t> raisedInPrimitive;   // errors of it raised already, under GL_COMPILE_AND_EXECUTE
 List pending;
 int replayDepth = 0;
 GLuint listBase = 0;
@@ -54,13 +56,16 @@ bool glListRecord(GlListCall kind, std::function<void()> call)
     if (kind == GlListCall::outside && compilingPrimitive) {
         // Compiled between glBegin and glEnd: the list holds the error instead of the call.
         pending.commands.push_back([] { glStateError(GL_INVALID_OPERATION); });
-        if (execute)
+        if (execute) {
             glStateError(GL_INVALID_OPERATION);
+            raisedInPrimitive.push_back(pending.commands.size() - 1);   // not again when the primitive runs
+        }
         return true;
     }
     pending.commands.push_back(std::move(call));
     if (kind == GlListCall::begin) {
         compilingPrimitive = true;
+        raisedInPrimitive.clear();
         primitiveStart = pending.commands.size() - 1;
         return true;
     }
@@ -69,13 +74,16 @@ bool glListRecord(GlListCall kind, std::function<void()> call)
         // then nothing of it has run, and calls outside it still answer as outside glBegin/glEnd.
         compilingPrimitive = false;
         if (execute) {
-            const std::vector<std::function<void()>> primitive(pending.commands.begin() + primitiveStart,
-                                                               pending.commands.end());
+            std::vector<std::function<void()>> primitive;
+            for (size_t i = primitiveStart; i < pending.commands.size(); ++i)
+                if (std::find(raisedInPrimitive.begin(), raisedInPrimitive.end(), i) == raisedInPrimitive.end())
+                    primitive.push_back(pending.commands[i]);
             ++replayDepth;
             for (const auto& command : primitive)
                 command();
             --replayDepth;
         }
+        raisedInPrimitive.clear();
         return true;
     }
     if (compilingPrimitive)
@@ -149,6 +157,11 @@ GLboolean glIsList(GLuint name)
 
 void glNewList(GLuint name, GLenum mode)
 {
+    // A glNewList while a list is being compiled is refused before its arguments are looked at, as in Mesa.
+    if (compiling != 0 && replayDepth == 0) {
+        glStateError(GL_INVALID_OPERATION);
+        return;
+    }
     if (glRefusedInsideBegin())
         return;
     if (name == 0) {

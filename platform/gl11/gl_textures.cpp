@@ -23,6 +23,7 @@ struct Level {
 
 struct Texture {
     unsigned gles = 0;
+    GLenum target = 0;   // what the first bind made it: GL_TEXTURE_2D or GL_TEXTURE_1D
     Level levels[maxLevels];
     GLenum minFilter = GL_NEAREST_MIPMAP_LINEAR, magFilter = GL_LINEAR;
     GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
@@ -243,16 +244,28 @@ void glBindTexture(GLenum target, GLuint name)
 {
     if (glListRecord(GlListCall::outside, [=] { glBindTexture(target, name); }) || glRefusedInsideBegin())
         return;
-    if (target != GL_TEXTURE_2D) {
-        // GL_TEXTURE_1D names a 1D texture the layer has no calls to fill; binding one changes nothing drawn.
-        if (target != GL_TEXTURE_1D)
-            glStateError(GL_INVALID_ENUM);
+    if (target != GL_TEXTURE_2D && target != GL_TEXTURE_1D) {
+        glStateError(GL_INVALID_ENUM);
+        return;
+    }
+    if (name != 0) {
+        auto it = textures.find(name);
+        const GLenum made = it == textures.end() ? 0 : it->second.target;
+        if (made != 0 && made != target) {
+            glStateError(GL_INVALID_OPERATION);   // a texture keeps the target it was first bound to
+            return;
+        }
+    }
+    if (target == GL_TEXTURE_1D) {
+        // A 1D texture the layer has no calls to fill: it exists as a name and never draws.
+        if (name != 0)
+            textureNamed(name).target = GL_TEXTURE_1D;
         return;
     }
     if (name == glState.boundTexture && textures.count(name) && textures[name].gles)
         return;
     glBatchFlush();
-    textureNamed(name);
+    textureNamed(name).target = GL_TEXTURE_2D;
     glState.boundTexture = name;
 }
 
@@ -380,7 +393,8 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
     }
     if (glRefusedInsideBegin())
         return;
-    if (target != GL_TEXTURE_2D || !glPixelFormatKnown(format) || type != GL_UNSIGNED_BYTE) {
+    // Mesa's order: target, level and size, the level's existence, format and type, the region.
+    if (target != GL_TEXTURE_2D) {
         glStateError(GL_INVALID_ENUM);
         return;
     }
@@ -392,6 +406,10 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
     const Level& l = t.levels[level];
     if (!l.specified) {
         glStateError(GL_INVALID_OPERATION);
+        return;
+    }
+    if (!glPixelFormatKnown(format) || type != GL_UNSIGNED_BYTE) {
+        glStateError(GL_INVALID_ENUM);
         return;
     }
     if (x < 0 || y < 0 || static_cast<long long>(x) + width > l.width ||

@@ -511,14 +511,15 @@ bool coordinateType(GLenum type)
 
 bool canDrawArrays(GLenum m, GLsizei n)
 {
+    // Mesa's order: the count, then the mode.
     if (glRefusedInsideBegin())
         return false;
-    if (!validMode(m)) {
-        glStateError(GL_INVALID_ENUM);
-        return false;
-    }
     if (n < 0) {
         glStateError(GL_INVALID_VALUE);
+        return false;
+    }
+    if (!validMode(m)) {
+        glStateError(GL_INVALID_ENUM);
         return false;
     }
     return vertexArray.enabled && vertexArray.pointer;
@@ -528,7 +529,7 @@ bool canDrawArrays(GLenum m, GLsizei n)
 // elements can be taken (the vertex array is on).
 bool compileChecked(GLenum m, GLsizei n)
 {
-    const GLenum error = !validMode(m) ? GL_INVALID_ENUM : n < 0 ? GL_INVALID_VALUE : GL_NO_ERROR;
+    const GLenum error = n < 0 ? GL_INVALID_VALUE : !validMode(m) ? GL_INVALID_ENUM : GL_NO_ERROR;
     if (error != GL_NO_ERROR) {
         glListRecord(GlListCall::outside, [error] { glStateError(error); });
         return false;
@@ -632,6 +633,11 @@ void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
 {
     if (!glListCompiling() && glRefusedInsideBegin())
         return;
+    if (n < 0) {
+        if (!glListRecordError(GL_INVALID_VALUE))
+            glStateError(GL_INVALID_VALUE);
+        return;
+    }
     if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_SHORT && type != GL_UNSIGNED_INT) {
         if (!glListRecordError(GL_INVALID_ENUM))
             glStateError(GL_INVALID_ENUM);

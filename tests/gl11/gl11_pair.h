@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <string>
 #include <vector>
 
 // X(name): the GL 1.1 entry points the table holds.
@@ -36,3 +37,13 @@ bool gl11PairOpen(int width, int height);
 const Gl11Api& gl11PairUse(Gl11Side side);
 // The side's whole pbuffer, RGBA, bottom row first (what glReadPixels gives).
 std::vector<unsigned char> gl11PairRead(const Gl11Api& gl, int width, int height);
+
+// The bound the two pictures are held to: within 2 levels a channel, except on edges, where a pixel may take
+// the value of a neighbour in the other picture (an edge moved by the layer's transform on the CPU), on at most
+// 2 % of the pixels. False, with the first pixel beyond it in why, otherwise.
+const int gl11InsideTolerance = 2;
+bool gl11PicturesMatch(const std::vector<unsigned char>& mesa, const std::vector<unsigned char>& layer, int size,
+                       std::string* why);
+// A map of the differences for reading a failure: o drawn alike, M drawn by Mesa, L by the layer only.
+std::string gl11PictureMap(const std::vector<unsigned char>& mesa, const std::vector<unsigned char>& layer,
+                           int size);

@@ -232,8 +232,7 @@ bool gl11ContextReady(int glesMajorVersion, int width, int height)
     gles.EnableVertexAttribArray(2);
     gles.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
     gles.VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
-    gles.VertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                                     reinterpret_cast<void*>(6 * sizeof(float)));
+    gles.VertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(6 * sizeof(float)));
     gles.ActiveTexture(GLES_TEXTURE0);
     if (!glTexturesInit())
         return false;

@@ -18,9 +18,9 @@ GlVertex first;
 // on the default material: 0.2 * 0.2 in colour, the diffuse alpha 1.
 const float litColor[4] = {0.04f, 0.04f, 0.04f, 1.0f};
 
-unsigned char channel(float v)
+float channel(float v)
 {
-    return static_cast<unsigned char>((v < 0 ? 0 : v > 1 ? 1 : v) * 255.0f + 0.5f);
+    return v < 0 ? 0 : v > 1 ? 1 : v;
 }
 
 GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const float* st)

@@ -21,7 +21,8 @@ struct List {
     std::vector<float> matrices;
 };
 
-std::map<GLuint, List> lists;
+// Never destroyed: a program may delete its lists from its own static destructors, after this file's.
+std::map<GLuint, List>& lists = *new std::map<GLuint, List>;
 GLuint compiling = 0;
 bool executeWhileCompiling = false;
 List pending;

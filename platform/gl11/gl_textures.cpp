@@ -19,7 +19,8 @@ struct Texture {
     GLenum minFilter = GL_NEAREST_MIPMAP_LINEAR;
 };
 
-std::map<GLuint, Texture> textures;
+// Never destroyed: a program may delete its textures from its own static destructors, after this file's.
+std::map<GLuint, Texture>& textures = *new std::map<GLuint, Texture>;
 GLuint nextName = 1;
 unsigned whiteTexture = 0;
 unsigned pixelTexture = 0;
@@ -379,8 +380,8 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, con
     const float y0 = (raster.y - v[1]) * 2 / v[3] - 1;
     const float y1 = (raster.y + height - v[1]) * 2 / v[3] - 1;
     const float z = raster.z * 2 - 1;
-    const GlVertex corners[4] = {{x0, y0, z, 1, 0, 0, 255, 255, 255, 255}, {x1, y0, z, 1, 1, 0, 255, 255, 255, 255},
-                                 {x1, y1, z, 1, 1, 1, 255, 255, 255, 255}, {x0, y1, z, 1, 0, 1, 255, 255, 255, 255}};
+    const GlVertex corners[4] = {{x0, y0, z, 1, 0, 0, 1, 1, 1, 1}, {x1, y0, z, 1, 1, 0, 1, 1, 1, 1},
+                                 {x1, y1, z, 1, 1, 1, 1, 1, 1, 1}, {x0, y1, z, 1, 0, 1, 1, 1, 1, 1}};
     const GlVertex quad[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
     glBatchDrawOverride(quad, 6, pixelTexture);
 }

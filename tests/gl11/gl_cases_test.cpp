@@ -21,11 +21,12 @@ struct CaseBound {
     double flippedShare;   // share of all pixels on edges differing by more than roundingLevels
 };
 
-// As measured (the same over GLES 3 and GLES 2).
+// As measured (the same over GLES 3 and GLES 2): colours match exactly; a level where texture coordinates
+// or depth, taken to clip space on the CPU, land a few ulps from Mesa's.
 const CaseBound bounds[] = {
-    {"smooth_shading", 1, 0.02, 0},   {"flat_shading", 1, 0.01, 0},   {"textures", 1, 0.11, 0},
-    {"blending", 3, 0.79, 0.0001},    {"depth_test", 0, 0, 0},        {"display_lists", 1, 0.002, 0},
-    {"draw_pixels", 0, 0, 0},         {"client_arrays", 2, 0.004, 0}, {"perspective", 1, 0.05, 0},
+    {"smooth_shading", 0, 0, 0},    {"flat_shading", 0, 0, 0},          {"textures", 1, 0.02, 0},
+    {"blending", 0, 0, 0},          {"depth_test", 0, 0, 0},            {"display_lists", 1, 0.0015, 0},
+    {"draw_pixels", 0, 0, 0},       {"client_arrays", 1, 0.001, 0},     {"perspective", 1, 0.065, 0},
     {"lighting", 0, 0, 0},
 };
 

@@ -136,7 +136,7 @@ TEST_F(Gl11Show, FramesAtFixedPositionsMatchMesa)
     std::printf("  %-17s %s\n", "all shots", all.describe().c_str());
 }
 
-TEST_F(Gl11Show, WholeShowCapturedAt30FpsMatchesMesa)
+TEST_F(Gl11Show, WholeShowCapturedAsPngMatchesMesa)
 {
     const bool full = std::getenv("GL11_FULL_SHOW") && std::strcmp(std::getenv("GL11_FULL_SHOW"), "1") == 0;
     const fs::path fastModule = buildDir / "test-content" / "fast" / "Data" / "sfx" / "trancen.xm";

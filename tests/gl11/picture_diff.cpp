@@ -19,7 +19,8 @@ std::string PictureDiff::describe() const
 {
     char line[200];
     std::snprintf(line, sizeof line,
-                  "inside: largest %3d, %7.3f %% differ; edges: largest %3d, %6.3f %% differ, %6.3f %% by more than %d",
+                  "inside: largest %3d, %7.3f %% differ; "
+                  "edges: largest %3d, %6.3f %% differ, %6.3f %% by more than %d",
                   largestInside, 100 * insideShare(), largestEdge, 100 * edgeShare(), 100 * flippedShare(),
                   roundingLevels);
     return line;

@@ -293,8 +293,7 @@ bool gl11ContextReady(int glesMajorVersion, int width, int height)
     gles.EnableVertexAttribArray(3);
     gles.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, x)));
     gles.VertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, s)));
-    gles.VertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                             reinterpret_cast<void*>(offsetof(GlVertex, r)));
+    gles.VertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, r)));
     gles.VertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(GlVertex, fog)));
     gles.ActiveTexture(GLES_TEXTURE0);
     if (!glTexturesInit())

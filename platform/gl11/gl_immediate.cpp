@@ -1,6 +1,6 @@
 // The OpenGL 1.1 layer's primitive assembly: glBegin/glEnd with the current colour, texture coordinate and normal,
 // client arrays with glDrawArrays/glDrawElements, all cut into independent triangles, lines or points for the
-// batch. Quads split as Mesa splits them (0 1 3, 1 2 3); in flat shading every vertex of a primitive takes the
+// batch. Quads split as Mesa splits them (0 1 2, 0 2 3, or 0 1 3, 1 2 3 when clipped); in flat shading every vertex of a primitive takes the
 // colour of its provoking vertex, the last one (the first for GL_POLYGON).
 #include "platform/gl11/gl_state.h"
 #include "platform/gl11/gl_vertex_count.h"
@@ -18,9 +18,9 @@ GlVertexCount count;
 GlVertex held[4];
 GlVertex first;
 
-unsigned char channel(float v)
+float channel(float v)
 {
-    return static_cast<unsigned char>((v < 0 ? 0 : v > 1 ? 1 : v) * 255.0f + 0.5f);
+    return v < 0 ? 0 : v > 1 ? 1 : v;
 }
 
 GlVertex makeVertex(float x, float y, float z, float w, const float* rgba, const float* str, const float* normal)
@@ -90,6 +90,16 @@ void point(const GlVertex& a)
         v[0] = a;
 }
 
+bool insideClipVolume(const GlVertex* v, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const float w = v[i].w;
+        if (!(v[i].x >= -w && v[i].x <= w && v[i].y >= -w && v[i].y <= w && v[i].z >= -w && v[i].z <= w))
+            return false;
+    }
+    return true;
+}
+
 bool validMode(GLenum m)
 {
     return m <= GL_POLYGON;   // GL_POINTS (0) to GL_POLYGON (9)
@@ -130,9 +140,15 @@ void addVertex(const GlVertex& v)
     case GL_QUADS:
         held[n % 4] = v;
         if (n % 4 == 3) {
-            // As Mesa's rasterizer splits it: the halves differ where a clipped quad's colours are not planar.
-            triangle(held[0], held[1], held[3], held[3]);
-            triangle(held[1], held[2], held[3], held[3]);
+            // As Mesa splits it: a quad inside the clip volume into 0 1 2 and 0 2 3, one that needs clipping
+            // (its clipper's path) into 0 1 3 and 1 2 3; the halves differ where the colours are not planar.
+            if (insideClipVolume(held, 4)) {
+                triangle(held[0], held[1], held[2], held[3]);
+                triangle(held[0], held[2], held[3], held[3]);
+            } else {
+                triangle(held[0], held[1], held[3], held[3]);
+                triangle(held[1], held[2], held[3], held[3]);
+            }
         }
         break;
     case GL_TRIANGLE_STRIP:

@@ -13,7 +13,8 @@ struct List {
     std::vector<std::function<void()>> commands;
 };
 
-std::map<GLuint, List> lists;
+// Never destroyed: a program may delete its lists from its own static destructors, after this file's.
+std::map<GLuint, List>& lists = *new std::map<GLuint, List>;
 GLuint compiling = 0;
 GLenum compileMode = 0;
 bool compilingPrimitive = false;   // a glBegin was compiled into the list and its glEnd not yet

@@ -256,10 +256,10 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, con
     const float y0 = wy * 2 / wh - 1, y1 = (wy + height) * 2 / wh - 1;
     const float z = raster.z * 2 - 1;
     const float f = raster.fog;
-    const GlVertex corners[4] = {{x0, y0, z, 1, 0, 0, 1, f, 255, 255, 255, 255},
-                                 {x1, y0, z, 1, 1, 0, 1, f, 255, 255, 255, 255},
-                                 {x1, y1, z, 1, 1, 1, 1, f, 255, 255, 255, 255},
-                                 {x0, y1, z, 1, 0, 1, 1, f, 255, 255, 255, 255}};
+    const GlVertex corners[4] = {{x0, y0, z, 1, 0, 0, 1, f, 1, 1, 1, 1},
+                                 {x1, y0, z, 1, 1, 0, 1, f, 1, 1, 1, 1},
+                                 {x1, y1, z, 1, 1, 1, 1, f, 1, 1, 1, 1},
+                                 {x0, y1, z, 1, 0, 1, 1, f, 1, 1, 1, 1}};
     const GlVertex quad[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
     glBatchDrawPixels(quad, 6, raster.texCoord);
 }

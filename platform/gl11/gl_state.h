@@ -12,7 +12,7 @@ struct GlVertex {
     float x, y, z, w;   // clip coordinates
     float s, t, q;      // texture coordinates after the texture matrix (r, which 2D textures ignore, dropped)
     float fog;          // the eye distance GL's fog takes
-    unsigned char r, g, b, a;   // 8 bits a channel, as the framebuffer keeps them: a smaller upload
+    float r, g, b, a;   // clamped to [0, 1], as floats: GL interpolates them so, 8-bit ones blend differently
 };
 
 enum class GlPrimitive { triangles, lines, points };

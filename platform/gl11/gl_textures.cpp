@@ -29,7 +29,8 @@ struct Texture {
     GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
 };
 
-std::map<GLuint, Texture> textures;
+// Never destroyed: a program may delete its textures from its own static destructors, after this file's.
+std::map<GLuint, Texture>& textures = *new std::map<GLuint, Texture>;
 GLuint nextName = 1;
 unsigned whiteTexture = 0;
 

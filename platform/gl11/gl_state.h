@@ -1,6 +1,21 @@
 // The OpenGL 1.1 layer's shared state: the fixed-function state the program sets, the vertex format the
 // batch collects (positions already in clip space, colours final), and the calls between the layer's files.
 // Main thread only, one context.
+//
+// What the layer leaves out of GL 1.1, in one place (README.md's "In the browser" repeats it, and the
+// differential fuzz target in tests/fuzz leaves exactly this out):
+//   refused with GL_INVALID_ENUM: pixel types other than GL_UNSIGNED_BYTE; the GL_COLOR_INDEX, GL_STENCIL_INDEX
+//     and GL_DEPTH_COMPONENT pixel formats; the GL_CLAMP wrap mode (GLES has no border to blend with);
+//     glEnable of the stencil test, logic op, clip planes, stipples, polygon smoothing, texture generation and
+//     evaluators; queries of state the layer does not keep;
+//   refused with GL_INVALID_VALUE: texture borders; pack row length, skips, byte swapping and LSB-first other
+//     than 0;
+//   not provided at all (a program calling them does not link): glLight, glMaterial, glColorMaterial, glFog,
+//     glAlphaFunc, glTexEnv, glScissor, glPolygonMode, glLineWidth, glPointSize, glTexImage1D and the like.
+//     Their state keeps GL's defaults, which lighting (GL_LIGHT0 white from +z), GL_COLOR_MATERIAL, fog
+//     (GL_EXP, density 1, black) and the alpha test (GL_ALWAYS) follow exactly;
+//   accepted but not followed: GL_POINT_SMOOTH and GL_LINE_SMOOTH draw aliased; sized internal formats of
+//     fewer than 8 bits a component are stored at 8 (GL allows more precision than asked).
 #pragma once
 
 #include <GL/gl.h>

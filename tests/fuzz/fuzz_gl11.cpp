@@ -244,6 +244,7 @@ private:
     bool maybeCompiling = false;
     bool maybeExecuting = false;   // a list may be compiling under GL_COMPILE_AND_EXECUTE
     bool surelyInside = false;     // a glBegin is certainly open (vertices are defined)
+    int verticesInPrimitive = 0;
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
     float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
     GLuint generatedTextures[4] = {};
@@ -270,6 +271,7 @@ private:
     // never changes inside a primitive.
     void vertex()
     {
+        ++verticesInPrimitive;
         CALL(Color4f, colour[0], colour[1], colour[2], colour[3]);
         CALL(TexCoord2f, texCoord[0], texCoord[1]);
         CALL(Normal3f, normal[0], normal[1], normal[2]);
@@ -406,12 +408,19 @@ private:
         // so vertices come only where a primitive is surely open.
         if (op >= 3 && op <= 6 && !surelyInside && !compiledPrimitive)
             op = 7;
+        // Inside a primitive: vertices, attributes, glEnd, and a few calls GL refuses there (glEnable,
+        // glTranslatef, glBlendFunc, glGetError). Mesa's immediate mode crashes on some others there.
+        if (maybeInside) {
+            static const int allowed[] = {2, 3, 4, 5, 6, 7, 8, 9, 13, 15, 16, 36, 3, 4};
+            op = allowed[op % (sizeof allowed / sizeof allowed[0])];
+        }
         switch (op) {
         case 0:
         case 1: {
             const GLenum mode = in.pick(modes);
             CALL(Begin, mode);
             maybeInside = true;
+            verticesInPrimitive = 0;
             if (mode <= GL_POLYGON) {
                 if (maybeCompiling)
                     compiledPrimitive = true;
@@ -421,6 +430,9 @@ private:
             break;
         }
         case 2:
+            // Mesa's immediate mode crashes or misplaces later vertices after an empty primitive: none here.
+            if (surelyInside && verticesInPrimitive == 0)
+                vertex();
             CALL0(End);
             maybeInside = surelyInside = compiledPrimitive = false;
             break;

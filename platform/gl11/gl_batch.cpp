@@ -28,6 +28,8 @@ GLuint vertexBuffer = 0;
 struct DrawState {
     bool pixels;   // a pixel rectangle (its own program) rather than the batch
     unsigned texture;
+    float wrap[4];   // see glTextureWrapEmulation
+    bool linear;
     bool blend, depthTest, cullFace, fog, polygonOffset;
     GLenum blendSrc, blendDst, depthFunc, cullMode, frontFace;
     float offsetFactor, offsetUnits;
@@ -38,7 +40,7 @@ bool appliedValid = false;
 
 struct Program {
     GLuint id = 0;
-    GLint fog = -1, rasterCoord = -1;
+    GLint fog = -1, rasterCoord = -1, wrap = -1, linear = -1;
 };
 Program batchProgram, pixelProgram;
 bool programFog[2] = {false, false};   // what each program's u_fog holds
@@ -76,10 +78,30 @@ const char* fragmentHead =
     "}\n";
 
 // The texture environment's default, GL_MODULATE, with the texture coordinate's q; a disabled texture is a
-// white one.
+// white one. Where GLES 2 cannot repeat a texture that is not a power of two, the shader wraps and filters it
+// itself from its texels (u_wrap: the axes it repeats, then the texture's size).
 const char* fragmentBody =
+    "uniform vec4 u_wrap;\n"
+    "uniform float u_linear;\n"
+    "vec2 wrapped(vec2 i) {\n"
+    "    return mix(clamp(i, vec2(0.0), u_wrap.zw - 1.0), mod(i, u_wrap.zw), u_wrap.xy);\n"
+    "}\n"
+    "vec4 at(vec2 i) {\n"
+    "    return texture2D(u_texture, (wrapped(i) + 0.5) / u_wrap.zw);\n"
+    "}\n"
+    "vec4 texel() {\n"
+    "    if (u_wrap.x + u_wrap.y < 0.5)\n"
+    "        return texture2DProj(u_texture, v_texCoord);\n"
+    "    vec2 st = v_texCoord.xy / v_texCoord.z;\n"
+    "    if (u_linear < 0.5)\n"
+    "        return at(floor(st * u_wrap.zw));\n"
+    "    vec2 u = st * u_wrap.zw - 0.5;\n"
+    "    vec2 i = floor(u);\n"
+    "    vec2 f = u - i;\n"
+    "    return mix(mix(at(i), at(i + vec2(1.0, 0.0)), f.x), mix(at(i + vec2(0.0, 1.0)), at(i + 1.0), f.x), f.y);\n"
+    "}\n"
     "void main() {\n"
-    "    gl_FragColor = fogged(v_color * texture2DProj(u_texture, v_texCoord));\n"
+    "    gl_FragColor = fogged(v_color * texel());\n"
     "}\n";
 
 // A pixel rectangle: the pixels (unit 1) textured with the raster position's texture coordinate.
@@ -134,6 +156,10 @@ bool buildProgram(Program& program, const char* body)
     program.fog = gles.GetUniformLocation(id, "u_fog");
     gles.Uniform1f(program.fog, 0);
     program.rasterCoord = gles.GetUniformLocation(id, "u_rasterCoord");
+    program.wrap = gles.GetUniformLocation(id, "u_wrap");
+    program.linear = gles.GetUniformLocation(id, "u_linear");
+    if (program.wrap >= 0)
+        gles.Uniform4f(program.wrap, 0, 0, 1, 1);
     return true;
 }
 
@@ -154,6 +180,11 @@ void apply(const DrawState& s)
     if (all || fog != s.fog) {
         gles.Uniform1f((s.pixels ? pixelProgram : batchProgram).fog, s.fog ? 1.0f : 0.0f);
         fog = s.fog;
+    }
+    if (!s.pixels && (all || applied.pixels || s.wrap[0] != applied.wrap[0] || s.wrap[1] != applied.wrap[1] ||
+                      s.wrap[2] != applied.wrap[2] || s.wrap[3] != applied.wrap[3] || s.linear != applied.linear)) {
+        gles.Uniform4f(batchProgram.wrap, s.wrap[0], s.wrap[1], s.wrap[2], s.wrap[3]);
+        gles.Uniform1f(batchProgram.linear, s.linear ? 1.0f : 0.0f);
     }
     if (all || s.texture != applied.texture)
         gles.BindTexture(GL_TEXTURE_2D, s.texture);
@@ -187,6 +218,7 @@ DrawState currentDrawState()
     DrawState s;
     s.pixels = false;
     s.texture = glTextureForDraw();
+    s.linear = glTextureWrapEmulation(s.wrap);
     s.blend = glState.blend;
     s.blendSrc = glState.blendSrc;
     s.blendDst = glState.blendDst;

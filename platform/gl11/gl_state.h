@@ -87,6 +87,9 @@ int glMatrixDepth(GLenum stack);   // GL_MODELVIEW_STACK_DEPTH and the like
 // ---- Textures (gl_textures.cpp).
 bool glTexturesInit();
 unsigned glTextureForDraw();   // the GLES texture a draw samples now (white when texturing is off)
+// For the texture a draw samples now: where GLES 2 cannot repeat it (not a power of two), which axes the shader
+// repeats itself (1 or 0) and the texture's size; all zero but the size otherwise. True for linear filtering.
+bool glTextureWrapEmulation(float wrap[4]);
 
 // ---- Pixel rectangles (gl_pixels.cpp). Client pixels of GL_UNSIGNED_BYTE in any GL 1.1 colour format, read
 // with the unpack state (alignment, row length, skipped rows and pixels) into RGBA as GL's pixel transfer makes

@@ -70,7 +70,16 @@ bool complete(const Texture& t)
     return true;
 }
 
-// GLES 2 (WebGL 1) samples a texture that is not a power of two only when it clamps and does not mipmap.
+bool needsWrapEmulation(const Texture& t)
+{
+    const Level& l = t.levels[0];
+    return glState.glesVersion < 3 && !(powerOfTwo(l.width) && powerOfTwo(l.height)) &&
+           (t.wrapS == GL_REPEAT || t.wrapT == GL_REPEAT);
+}
+
+// GLES 2 (WebGL 1) samples a texture that is not a power of two only when it clamps and does not mipmap: such
+// a texture clamps on GLES, and where GL repeats it the shader wraps and filters it from its nearest texels.
+// (A full mipmap chain of it draws from its first level only: GLES 2 has no mipmaps for it.)
 void fitGles2(const Texture& t)
 {
     const Level& l = t.levels[0];
@@ -78,8 +87,13 @@ void fitGles2(const Texture& t)
         return;
     gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLES_CLAMP_TO_EDGE);
     gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLES_CLAMP_TO_EDGE);
-    if (mipmapFilter(t.minFilter))
-        gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    if (needsWrapEmulation(t)) {
+        gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    } else {
+        gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, t.minFilter == GL_NEAREST ? GL_NEAREST : GL_LINEAR);
+        gles.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, t.magFilter);
+    }
 }
 
 // Uploads bind on GLES directly, after the batch has drawn; the next draw binds what it samples again.
@@ -189,6 +203,24 @@ unsigned glTextureForDraw()
     if (it == textures.end() || !complete(it->second))
         return whiteTexture;
     return it->second.gles;
+}
+
+bool glTextureWrapEmulation(float wrap[4])
+{
+    wrap[0] = wrap[1] = 0;
+    wrap[2] = wrap[3] = 1;
+    if (!glState.texture2d)
+        return false;
+    auto it = textures.find(glState.boundTexture);
+    if (it == textures.end() || !complete(it->second) || !needsWrapEmulation(it->second))
+        return false;
+    const Texture& t = it->second;
+    wrap[0] = t.wrapS == GL_REPEAT ? 1.0f : 0.0f;
+    wrap[1] = t.wrapT == GL_REPEAT ? 1.0f : 0.0f;
+    wrap[2] = static_cast<float>(t.levels[0].width);
+    wrap[3] = static_cast<float>(t.levels[0].height);
+    // The filter GL takes when magnifying: the show stretches its textures.
+    return t.magFilter == GL_LINEAR;
 }
 
 void glGenTextures(GLsizei n, GLuint* names)

@@ -52,6 +52,7 @@
     X(void, Uniform1i, (GLint location, GLint value))                                                          \
     X(void, Uniform1f, (GLint location, GLfloat value))                                                        \
     X(void, Uniform3f, (GLint location, GLfloat x, GLfloat y, GLfloat z))                                      \
+    X(void, Uniform4f, (GLint location, GLfloat x, GLfloat y, GLfloat z, GLfloat w))                           \
     X(void, PolygonOffset, (GLfloat factor, GLfloat units))                                                    \
     X(void, GenBuffers, (GLsizei n, GLuint* buffers))                                                          \
     X(void, BindBuffer, (GLenum target, GLuint buffer))                                                        \

@@ -394,3 +394,30 @@ TEST(Gl11AgainstMesa, LightingFogTextureMatrixAndColourArrays)
         }
     });
 }
+
+// On GLES 2 (WebGL 1) a texture that is not a power of two still repeats, stretched and filtered linearly.
+TEST(Gl11AgainstMesa, NonPowerOfTwoTexturesRepeatOverGles2)
+{
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    ASSERT_TRUE(gl11PairLayerAs(2));
+    for (GLenum filter : {GL_LINEAR, GL_NEAREST})
+        expectSame([filter](const Gl11Api& gl, std::vector<double>&) {
+            const std::vector<unsigned char> p = checker(5, 3, 4);
+            gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+            gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+            gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 5, 3, 0, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+            gl.Enable(GL_TEXTURE_2D);
+            gl.Begin(GL_QUADS);
+            gl.TexCoord2f(-1, -0.5f);
+            gl.Vertex2f(-1, -1);
+            gl.TexCoord2f(2, -0.5f);
+            gl.Vertex2f(1, -1);
+            gl.TexCoord2f(2, 1.5f);
+            gl.Vertex2f(1, 1);
+            gl.TexCoord2f(-1, 1.5f);
+            gl.Vertex2f(-1, 1);
+            gl.End();
+        });
+    ASSERT_TRUE(gl11PairLayerAs(3));
+}

@@ -21,6 +21,7 @@ struct Side {
 EGLDisplay display = EGL_NO_DISPLAY;
 Side sides[2];
 bool opened = false;
+int width_ = 0, height_ = 0;
 
 bool openSide(Side& side, EGLenum api, EGLint renderable, const EGLint* contextAttributes, int width,
               int height)
@@ -47,6 +48,8 @@ bool gl11PairOpen(int width, int height)
 {
     if (opened)
         return true;
+    width_ = width;
+    height_ = height;
     auto getDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     display = getDisplay ? getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
@@ -76,6 +79,12 @@ bool gl11PairOpen(int width, int height)
 #undef GL11_PAIR_OWN
     opened = true;
     return true;
+}
+
+bool gl11PairLayerAs(int glesMajorVersion)
+{
+    gl11PairUse(Gl11Side::layer);
+    return gl11ContextReady(glesMajorVersion, width_, height_);
 }
 
 const Gl11Api& gl11PairUse(Gl11Side side)

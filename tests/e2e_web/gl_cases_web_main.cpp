@@ -1,7 +1,7 @@
 // The browser side of the GL cases: makes the canvas's WebGL context as the web window code makes it, hands it
 // to the GL stand-in, draws every case and leaves the pixels for the page: window.glCases = [{name, webgl,
 // pixels (Uint8Array, caseWidth x caseHeight RGBA, rows bottom-up)}], then window.glCasesDone = true.
-#include "platform/web/web_gl.h"
+#include "platform/gl11/gl11_context.h"
 #include "tests/e2e_web/gl_cases.h"
 
 #include <emscripten/emscripten.h>
@@ -28,7 +28,7 @@ int main()
         context = emscripten_webgl_create_context("#canvas", &attributes);
     }
     if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS ||
-        !webGlContextReady(attributes.majorVersion, 800, 600)) {
+        !gl11ContextReady(attributes.majorVersion + 1, 800, 600)) {
         std::printf("gl_cases: no WebGL context\n");
         EM_ASM(window.glCasesDone = true; window.glCases = null;);
         return 1;
@@ -40,7 +40,7 @@ int main()
         EM_ASM({ window.glCases.push({name : UTF8ToString($0), webgl : $1, pixels : HEAPU8.slice($2, $2 + $3)}); },
                glCaseName(i), attributes.majorVersion, rgba.data(), static_cast<int>(rgba.size()));
     }
-    webGlFinishFrame();
+    gl11FinishFrame();
     EM_ASM(window.glCasesDone = true;);
     return 0;
 }

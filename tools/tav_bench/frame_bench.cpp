@@ -15,6 +15,9 @@
 #include "show/show_steps.h"
 #include "show/timeline.h"
 #include "tools/tav_bench/reference_fountain.h"
+#ifdef TAV_BENCH_GL11
+#include "tools/tav_bench/layer_cost.h"
+#endif
 
 #include <GL/gl.h>
 
@@ -283,8 +286,24 @@ bool runSceneForProfile(const BenchOptions& options)
     heldPosition = chosen->position;
     for (int i = 0; i < options.warmup; ++i) timedFrame(prepared.bench);
     std::vector<double> ms;
+#ifdef TAV_BENCH_GL11
+    // Over the layer: each frame's time inside GLES, and what is left, the program's and the layer's own.
+    layerCostWrapSeam();
+    std::vector<double> glesMs, ownMs;
+    for (int i = 0; i < options.frames; ++i) {
+        const double before = layerCostGlesSeconds();
+        ms.push_back(timedFrame(prepared.bench));
+        glesMs.push_back((layerCostGlesSeconds() - before) * 1000.0);
+        ownMs.push_back(ms.back() - glesMs.back());
+    }
+    std::printf("%s: median %.3f ms over %d frames, of which inside GLES %.3f ms, the program and the layer "
+                "%.3f ms\n",
+                chosen->name, summarize(ms).median, options.frames, summarize(glesMs).median,
+                summarize(ownMs).median);
+#else
     for (int i = 0; i < options.frames; ++i) ms.push_back(timedFrame(prepared.bench));
     std::printf("%s: median %.3f ms over %d frames\n", chosen->name, summarize(ms).median, options.frames);
+#endif
     // Medians of every 100 frames in turn: how the cost moves as the fountain settles.
     for (size_t at = 0; at + 100 <= ms.size(); at += 100)
         std::printf("  frames %zu-%zu: %.3f ms\n", at, at + 99,

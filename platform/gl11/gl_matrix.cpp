@@ -1,8 +1,9 @@
-// The OpenGL 1.1 stand-in's matrix stacks (model-view, projection, texture) and the calls on them. Vertices
+// The OpenGL 1.1 layer's matrix stacks (model-view, projection, texture) and the calls on them. Vertices
 // are taken to clip space on the CPU with the product of projection and model-view, so a matrix change never
 // breaks a batch.
-#include "platform/web/gl_state.h"
+#include "platform/gl11/gl_state.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -13,9 +14,12 @@ const int stackDepth = 32;
 struct Stack {
     float m[stackDepth][16];
     int top = 0;
+    int depth;   // GL_MAX_*_STACK_DEPTH: Mesa's 32, 32 and 10
 };
 
-Stack modelView, projection, textureStack;
+Stack modelView{{}, 0, 32}, projection{{}, 0, 32}, textureStack{{}, 0, 10};
+float normalMatrix[9];
+bool normalDirty = true;
 Stack* current = &modelView;
 GLenum currentMode = GL_MODELVIEW;
 float clip[16];
@@ -59,7 +63,22 @@ void multiplyTop(const float* n)
     float product[16];
     multiply(m, n, product);
     std::memcpy(m, product, sizeof product);
-    clipDirty = true;
+    clipDirty = normalDirty = true;
+}
+
+void multiplyTopd(const double* m)
+{
+    float f[16];
+    for (int i = 0; i < 16; ++i)
+        f[i] = static_cast<float>(m[i]);
+    multiplyTop(f);
+}
+
+std::array<float, 16> copy16(const float* m)
+{
+    std::array<float, 16> c;
+    std::memcpy(c.data(), m, sizeof(float) * 16);
+    return c;
 }
 
 }  // namespace
@@ -83,7 +102,7 @@ void glTransformToClip(float x, float y, float z, float w, float out[4])
 
 void glMatrixMode(GLenum mode)
 {
-    if (glListCapture(GlListOp::matrixMode, mode))
+    if (glListRecord(GlListCall::outside, [mode] { glMatrixMode(mode); }) || glRefusedInsideBegin())
         return;
     switch (mode) {
     case GL_MODELVIEW: current = &modelView; break;
@@ -96,18 +115,18 @@ void glMatrixMode(GLenum mode)
 
 void glLoadIdentity()
 {
-    if (glListCapture(GlListOp::loadIdentity))
+    if (glListRecord(GlListCall::outside, [] { glLoadIdentity(); }) || glRefusedInsideBegin())
         return;
     identity(top());
-    clipDirty = true;
+    clipDirty = normalDirty = true;
 }
 
 void glPushMatrix()
 {
-    if (glListCapture(GlListOp::pushMatrix))
+    if (glListRecord(GlListCall::outside, [] { glPushMatrix(); }) || glRefusedInsideBegin())
         return;
     ensureReady();
-    if (current->top + 1 >= stackDepth) {
+    if (current->top + 1 >= current->depth) {
         glStateError(GL_STACK_OVERFLOW);
         return;
     }
@@ -117,7 +136,7 @@ void glPushMatrix()
 
 void glPopMatrix()
 {
-    if (glListCapture(GlListOp::popMatrix))
+    if (glListRecord(GlListCall::outside, [] { glPopMatrix(); }) || glRefusedInsideBegin())
         return;
     ensureReady();
     if (current->top == 0) {
@@ -125,15 +144,15 @@ void glPopMatrix()
         return;
     }
     --current->top;
-    clipDirty = true;
+    clipDirty = normalDirty = true;
 }
 
 void glLoadMatrixf(const GLfloat* m)
 {
-    if (glListCaptureMatrix(GlListOp::loadMatrix, m))
+    if (glListRecord(GlListCall::outside, [c = copy16(m)] { glLoadMatrixf(c.data()); }) || glRefusedInsideBegin())
         return;
     std::memcpy(top(), m, 16 * sizeof(float));
-    clipDirty = true;
+    clipDirty = normalDirty = true;
 }
 
 void glLoadMatrixd(const GLdouble* m)
@@ -146,7 +165,7 @@ void glLoadMatrixd(const GLdouble* m)
 
 void glMultMatrixf(const GLfloat* m)
 {
-    if (glListCaptureMatrix(GlListOp::multMatrix, m))
+    if (glListRecord(GlListCall::outside, [c = copy16(m)] { glMultMatrixf(c.data()); }) || glRefusedInsideBegin())
         return;
     multiplyTop(m);
 }
@@ -161,13 +180,13 @@ void glMultMatrixd(const GLdouble* m)
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (glListCapture(GlListOp::translate, 0, x, y, z))
+    if (glListRecord(GlListCall::outside, [=] { glTranslatef(x, y, z); }) || glRefusedInsideBegin())
         return;
     // Only the last column changes: m * T.
     float* m = top();
     for (int r = 0; r < 4; ++r)
         m[12 + r] += m[r] * x + m[4 + r] * y + m[8 + r] * z;
-    clipDirty = true;
+    clipDirty = normalDirty = true;
 }
 
 void glTranslated(GLdouble x, GLdouble y, GLdouble z)
@@ -177,7 +196,7 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z)
 
 void glScalef(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (glListCapture(GlListOp::scale, 0, x, y, z))
+    if (glListRecord(GlListCall::outside, [=] { glScalef(x, y, z); }) || glRefusedInsideBegin())
         return;
     float* m = top();
     for (int r = 0; r < 4; ++r) {
@@ -185,7 +204,7 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z)
         m[4 + r] *= y;
         m[8 + r] *= z;
     }
-    clipDirty = true;
+    clipDirty = normalDirty = true;
 }
 
 void glScaled(GLdouble x, GLdouble y, GLdouble z)
@@ -195,7 +214,7 @@ void glScaled(GLdouble x, GLdouble y, GLdouble z)
 
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
-    if (glListCapture(GlListOp::rotate, 0, angle, x, y, z))
+    if (glListRecord(GlListCall::outside, [=] { glRotatef(angle, x, y, z); }) || glRefusedInsideBegin())
         return;
     const float length = std::sqrt(x * x + y * y + z * z);
     if (length == 0)
@@ -221,6 +240,9 @@ void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z)
 
 void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear, GLdouble zFar)
 {
+    if (glListRecord(GlListCall::outside, [=] { glOrtho(left, right, bottom, top, zNear, zFar); }) ||
+        glRefusedInsideBegin())
+        return;
     if (left == right || bottom == top || zNear == zFar) {
         glStateError(GL_INVALID_VALUE);
         return;
@@ -233,11 +255,14 @@ void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdou
     m[13] = -(top + bottom) / (top - bottom);
     m[14] = -(zFar + zNear) / (zFar - zNear);
     m[15] = 1;
-    glMultMatrixd(m);
+    multiplyTopd(m);
 }
 
 void glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear, GLdouble zFar)
 {
+    if (glListRecord(GlListCall::outside, [=] { glFrustum(left, right, bottom, top, zNear, zFar); }) ||
+        glRefusedInsideBegin())
+        return;
     if (zNear <= 0 || zFar <= 0 || left == right || bottom == top || zNear == zFar) {
         glStateError(GL_INVALID_VALUE);
         return;
@@ -250,7 +275,56 @@ void glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLd
     m[10] = -(zFar + zNear) / (zFar - zNear);
     m[11] = -1;
     m[14] = -2 * zFar * zNear / (zFar - zNear);
-    glMultMatrixd(m);
+    multiplyTopd(m);
+}
+
+void glTransformToEye(float x, float y, float z, float w, float out[4])
+{
+    ensureReady();
+    const float* m = modelView.m[modelView.top];
+    for (int r = 0; r < 4; ++r)
+        out[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r] * w;
+}
+
+const float* glNormalMatrix()
+{
+    ensureReady();
+    if (normalDirty) {
+        // The inverse transpose of the upper 3 x 3 through cofactors; a singular matrix leaves normals as they
+        // are, as Mesa does when it cannot invert.
+        const float* m = modelView.m[modelView.top];
+        const float a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
+        const float co[9] = {e * i - f * h, -(d * i - f * g), d * h - e * g,
+                             -(b * i - c * h), a * i - c * g, -(a * h - b * g),
+                             b * f - c * e, -(a * f - c * d), a * e - b * d};
+        const float det = a * co[0] + b * co[1] + c * co[2];
+        // Column-major: normalMatrix[col * 3 + row] = inverse(m)[col][row] transposed = co[row][col] / det.
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                normalMatrix[k * 3 + r] = det != 0 ? co[r * 3 + k] / det : (r == k ? 1.0f : 0.0f);
+        normalDirty = false;
+    }
+    return normalMatrix;
+}
+
+bool glTransformTexCoord(const float in[4], float out[4])
+{
+    ensureReady();
+    const float* m = textureStack.m[textureStack.top];
+    static const float unit[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    if (std::memcmp(m, unit, sizeof unit) == 0)
+        return false;
+    for (int r = 0; r < 4; ++r)
+        out[r] = m[r] * in[0] + m[4 + r] * in[1] + m[8 + r] * in[2] + m[12 + r] * in[3];
+    return true;
+}
+
+int glMatrixDepth(GLenum stack)
+{
+    const Stack& s = stack == GL_PROJECTION_STACK_DEPTH ? projection
+                     : stack == GL_TEXTURE_STACK_DEPTH  ? textureStack
+                                                        : modelView;
+    return s.top + 1;
 }
 
 // The matrix queries glGetIntegerv and glGetFloatv answer from here.
@@ -274,5 +348,5 @@ void glMatrixReset()
     current = &modelView;
     currentMode = GL_MODELVIEW;
     modelView.top = projection.top = textureStack.top = 0;
-    clipDirty = true;
+    clipDirty = normalDirty = true;
 }

@@ -1,9 +1,9 @@
-// The OpenGL 1.1 stand-in's render state: capabilities, blending, depth, culling, shading, viewport, clears,
-// the queries the program and GLU make, and reading pixels back. Changes that affect drawing first draw what
-// the batch holds. Lighting draws with the scene's ambient light only (the program enables no light); fog,
-// alpha test, dithering and the smooth hints are recorded for glIsEnabled but do not change the picture.
-#include "platform/web/gl_state.h"
-#include "platform/web/gl_webgl.h"
+// The OpenGL 1.1 layer's render state: capabilities, blending, depth, culling, shading, polygon offset,
+// viewport, clears, glGetError and reading pixels back. Changes that affect drawing first draw what the batch
+// holds. The alpha test and dithering are recorded but change nothing: GL's default alpha function passes
+// everything, and Mesa's rasterizer does not dither; the smooth point and line hints are not followed.
+#include "platform/gl11/gl_state.h"
+#include "platform/gl11/gles_seam.h"
 
 namespace {
 
@@ -23,6 +23,10 @@ bool* capability(GLenum cap)
     case GL_LINE_SMOOTH: return &glState.lineSmooth;
     case GL_DITHER: return &glState.dither;
     case GL_SCISSOR_TEST: return &glState.scissorTest;
+    case GL_POLYGON_OFFSET_FILL: return &glState.polygonOffsetFill;
+    case GL_POLYGON_OFFSET_LINE: return &glState.polygonOffsetLine;
+    case GL_POLYGON_OFFSET_POINT: return &glState.polygonOffsetPoint;
+    case GL_TEXTURE_1D: return &glState.texture1d;
     default:
         if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + 8)
             return &glState.light[cap - GL_LIGHT0];
@@ -34,8 +38,15 @@ void setCapability(GLenum cap, bool on)
 {
     bool* flag = capability(cap);
     if (!flag) {
-        if (cap != GL_TEXTURE_1D)
+        // Mesa's compatibility profile takes the client arrays here too.
+        bool known = false;
+        glClientArrayEnabled(cap, &known);
+        if (!known)
             glStateError(GL_INVALID_ENUM);
+        else if (on)
+            glEnableClientState(cap);
+        else
+            glDisableClientState(cap);
         return;
     }
     if (*flag == on)
@@ -44,16 +55,14 @@ void setCapability(GLenum cap, bool on)
     *flag = on;
 }
 
-bool validBlendFactor(GLenum f, bool source)
+// Every GL 1.1 factor on either side, as Mesa (and GLES) take them.
+bool validBlendFactor(GLenum f)
 {
     switch (f) {
     case GL_ZERO: case GL_ONE: case GL_SRC_ALPHA: case GL_ONE_MINUS_SRC_ALPHA: case GL_DST_ALPHA:
-    case GL_ONE_MINUS_DST_ALPHA:
+    case GL_ONE_MINUS_DST_ALPHA: case GL_SRC_COLOR: case GL_ONE_MINUS_SRC_COLOR: case GL_DST_COLOR:
+    case GL_ONE_MINUS_DST_COLOR: case GL_SRC_ALPHA_SATURATE:
         return true;
-    case GL_SRC_COLOR: case GL_ONE_MINUS_SRC_COLOR:
-        return !source;
-    case GL_DST_COLOR: case GL_ONE_MINUS_DST_COLOR: case GL_SRC_ALPHA_SATURATE:
-        return source;
     default:
         return false;
     }
@@ -61,31 +70,31 @@ bool validBlendFactor(GLenum f, bool source)
 
 }  // namespace
 
+bool* glCapability(GLenum cap)
+{
+    return capability(cap);
+}
+
 void glEnable(GLenum cap)
 {
-    if (glListCapture(GlListOp::enable, cap))
+    if (glListRecord(GlListCall::outside, [=] { glEnable(cap); }) || glRefusedInsideBegin())
         return;
     setCapability(cap, true);
 }
 
 void glDisable(GLenum cap)
 {
-    if (glListCapture(GlListOp::disable, cap))
+    if (glListRecord(GlListCall::outside, [=] { glDisable(cap); }) || glRefusedInsideBegin())
         return;
     setCapability(cap, false);
 }
 
-GLboolean glIsEnabled(GLenum cap)
-{
-    const bool* flag = capability(cap);
-    return flag && *flag ? GL_TRUE : GL_FALSE;
-}
 
 void glBlendFunc(GLenum source, GLenum destination)
 {
-    if (glListCapture(GlListOp::blendFunc, source, static_cast<float>(destination)))
+    if (glListRecord(GlListCall::outside, [=] { glBlendFunc(source, destination); }) || glRefusedInsideBegin())
         return;
-    if (!validBlendFactor(source, true) || !validBlendFactor(destination, false)) {
+    if (!validBlendFactor(source) || !validBlendFactor(destination)) {
         glStateError(GL_INVALID_ENUM);
         return;
     }
@@ -98,7 +107,7 @@ void glBlendFunc(GLenum source, GLenum destination)
 
 void glDepthFunc(GLenum func)
 {
-    if (glListCapture(GlListOp::depthFunc, func))
+    if (glListRecord(GlListCall::outside, [=] { glDepthFunc(func); }) || glRefusedInsideBegin())
         return;
     if (func < GL_NEVER || func > GL_ALWAYS) {
         glStateError(GL_INVALID_ENUM);
@@ -112,6 +121,8 @@ void glDepthFunc(GLenum func)
 
 void glCullFace(GLenum mode)
 {
+    if (glListRecord(GlListCall::outside, [=] { glCullFace(mode); }) || glRefusedInsideBegin())
+        return;
     if (mode != GL_FRONT && mode != GL_BACK && mode != GL_FRONT_AND_BACK) {
         glStateError(GL_INVALID_ENUM);
         return;
@@ -124,6 +135,8 @@ void glCullFace(GLenum mode)
 
 void glFrontFace(GLenum mode)
 {
+    if (glListRecord(GlListCall::outside, [=] { glFrontFace(mode); }) || glRefusedInsideBegin())
+        return;
     if (mode != GL_CW && mode != GL_CCW) {
         glStateError(GL_INVALID_ENUM);
         return;
@@ -136,7 +149,7 @@ void glFrontFace(GLenum mode)
 
 void glShadeModel(GLenum mode)
 {
-    if (glListCapture(GlListOp::shadeModel, mode))
+    if (glListRecord(GlListCall::outside, [=] { glShadeModel(mode); }) || glRefusedInsideBegin())
         return;
     if (mode != GL_FLAT && mode != GL_SMOOTH) {
         glStateError(GL_INVALID_ENUM);
@@ -149,13 +162,28 @@ void glShadeModel(GLenum mode)
 // Hints allow any behaviour; WebGL interpolates in perspective and has no smooth points.
 void glHint(GLenum target, GLenum mode)
 {
-    if (mode != GL_FASTEST && mode != GL_NICEST && mode != GL_DONT_CARE)
+    if (glListRecord(GlListCall::outside, [=] { glHint(target, mode); }) || glRefusedInsideBegin())
+        return;
+    GLenum* hint = nullptr;
+    switch (target) {
+    case GL_PERSPECTIVE_CORRECTION_HINT: hint = &glState.hints[0]; break;
+    case GL_POINT_SMOOTH_HINT: hint = &glState.hints[1]; break;
+    case GL_LINE_SMOOTH_HINT: hint = &glState.hints[2]; break;
+    case GL_POLYGON_SMOOTH_HINT: hint = &glState.hints[3]; break;
+    case GL_FOG_HINT: hint = &glState.hints[4]; break;
+    default: break;
+    }
+    if (!hint || (mode != GL_FASTEST && mode != GL_NICEST && mode != GL_DONT_CARE)) {
         glStateError(GL_INVALID_ENUM);
-    (void)target;
+        return;
+    }
+    *hint = mode;
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
+    if (glListRecord(GlListCall::outside, [=] { glViewport(x, y, width, height); }) || glRefusedInsideBegin())
+        return;
     if (width < 0 || height < 0) {
         glStateError(GL_INVALID_VALUE);
         return;
@@ -172,6 +200,8 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 {
+    if (glListRecord(GlListCall::outside, [=] { glClearColor(r, g, b, a); }) || glRefusedInsideBegin())
+        return;
     auto c = [](float v) { return v < 0 ? 0.0f : v > 1 ? 1.0f : v; };
     glState.clearColor[0] = c(r);
     glState.clearColor[1] = c(g);
@@ -181,12 +211,14 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 
 void glClearDepth(GLclampd depth)
 {
+    if (glListRecord(GlListCall::outside, [=] { glClearDepth(depth); }) || glRefusedInsideBegin())
+        return;
     glState.clearDepth = static_cast<float>(depth < 0 ? 0 : depth > 1 ? 1 : depth);
 }
 
 void glClear(GLbitfield mask)
 {
-    if (glListCapture(GlListOp::clear, mask))
+    if (glListRecord(GlListCall::outside, [=] { glClear(mask); }) || glRefusedInsideBegin())
         return;
     if (mask & ~(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT)) {
         glStateError(GL_INVALID_VALUE);
@@ -196,114 +228,56 @@ void glClear(GLbitfield mask)
         return;
     glBatchFlush();
     const float* c = glState.clearColor;
-    emscripten_glClearColor(c[0], c[1], c[2], c[3]);
-    emscripten_glClearDepthf(glState.clearDepth);
+    gles.ClearColor(c[0], c[1], c[2], c[3]);
+    gles.ClearDepthf(glState.clearDepth);
     // The context has no accumulation buffer and no stencil.
     const GLbitfield webglMask = mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (webglMask)
-        emscripten_glClear(webglMask);
+        gles.Clear(webglMask);
 }
 
 void glFlush()
 {
+    if (glRefusedInsideBegin())
+        return;
     glBatchFlush();
 }
 
 void glFinish()
 {
+    if (glRefusedInsideBegin())
+        return;
     glBatchFlush();
     if (glState.ready)
-        emscripten_glFinish();
+        gles.Finish();
 }
 
 GLenum glGetError()
 {
+    if (glRefusedInsideBegin())
+        return GL_NO_ERROR;
     const GLenum own = glState.error;
     glState.error = GL_NO_ERROR;
     if (own != GL_NO_ERROR)
         return own;
-    return glState.ready ? emscripten_glGetError() : GL_NO_ERROR;
-}
-
-void glGetFloatv(GLenum pname, GLfloat* out)
-{
-    switch (pname) {
-    case GL_MODELVIEW_MATRIX:
-    case GL_PROJECTION_MATRIX:
-    case GL_TEXTURE_MATRIX:
-        glMatrixRead(pname, out);
-        return;
-    case GL_CURRENT_COLOR:
-        for (int i = 0; i < 4; ++i)
-            out[i] = glState.color[i];
-        return;
-    case GL_COLOR_CLEAR_VALUE:
-        for (int i = 0; i < 4; ++i)
-            out[i] = glState.clearColor[i];
-        return;
-    default: {
-        GLint v[4] = {};
-        glGetIntegerv(pname, v);
-        out[0] = static_cast<float>(v[0]);
-    }
-    }
-}
-
-void glGetDoublev(GLenum pname, GLdouble* out)
-{
-    GLfloat f[16] = {};
-    glGetFloatv(pname, f);
-    const int n = (pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX || pname == GL_TEXTURE_MATRIX) ? 16
-                  : pname == GL_CURRENT_COLOR || pname == GL_COLOR_CLEAR_VALUE                               ? 4
-                                                                                                             : 1;
-    for (int i = 0; i < n; ++i)
-        out[i] = f[i];
-}
-
-void glGetIntegerv(GLenum pname, GLint* out)
-{
-    switch (pname) {
-    case GL_UNPACK_ALIGNMENT: *out = glState.unpackAlignment; return;
-    case GL_PACK_ALIGNMENT: *out = glState.packAlignment; return;
-    case GL_MATRIX_MODE: *out = static_cast<GLint>(glMatrixModeNow()); return;
-    case GL_TEXTURE_BINDING_2D: *out = static_cast<GLint>(glState.boundTexture); return;
-    case GL_SHADE_MODEL: *out = static_cast<GLint>(glState.shadeModel); return;
-    case GL_BLEND_SRC: *out = static_cast<GLint>(glState.blendSrc); return;
-    case GL_BLEND_DST: *out = static_cast<GLint>(glState.blendDst); return;
-    case GL_DEPTH_FUNC: *out = static_cast<GLint>(glState.depthFunc); return;
-    case GL_CULL_FACE_MODE: *out = static_cast<GLint>(glState.cullMode); return;
-    case GL_FRONT_FACE: *out = static_cast<GLint>(glState.frontFace); return;
-    case GL_VIEWPORT:
-        for (int i = 0; i < 4; ++i)
-            out[i] = glState.viewport[i];
-        return;
-    case GL_MAX_MODELVIEW_STACK_DEPTH:
-    case GL_MAX_PROJECTION_STACK_DEPTH:
-    case GL_MAX_TEXTURE_STACK_DEPTH: *out = 32; return;
-    case GL_MAX_LIST_NESTING: *out = 64; return;
-    default:
-        if (glState.ready)
-            emscripten_glGetIntegerv(pname, out);
-        else
-            glStateError(GL_INVALID_ENUM);
-    }
-}
-
-void glGetBooleanv(GLenum pname, GLboolean* out)
-{
-    if (capability(pname)) {
-        *out = glIsEnabled(pname);
-        return;
-    }
-    GLint v = 0;
-    glGetIntegerv(pname, &v);
-    *out = v != 0 ? GL_TRUE : GL_FALSE;
+    return glState.ready ? gles.GetError() : GL_NO_ERROR;
 }
 
 void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels)
 {
-    if (!glState.ready)
+    if (glRefusedInsideBegin() || !glState.ready)
         return;
     glBatchFlush();
-    emscripten_glReadPixels(x, y, width, height, format, type, pixels);
+    gles.ReadPixels(x, y, width, height, format, type, pixels);
+}
+
+void glPolygonOffset(GLfloat factor, GLfloat units)
+{
+    if (glListRecord(GlListCall::outside, [=] { glPolygonOffset(factor, units); }) || glRefusedInsideBegin())
+        return;
+    if (factor == glState.offsetFactor && units == glState.offsetUnits)
+        return;
+    glBatchFlush();
+    glState.offsetFactor = factor;
+    glState.offsetUnits = units;
 }

@@ -1,0 +1,424 @@
+// The OpenGL 1.1 layer against Mesa's own GL 1.1, call for call: each case runs the same calls on both sides of
+// gl11_pair and compares the errors, the answers and the pictures.
+#include "tests/gl11/gl11_pair.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int size = 64;
+
+struct Outcome {
+    std::vector<double> log;   // errors and answers, in order
+    std::vector<unsigned char> pixels;
+};
+
+// GL's initial state for what the cases change, on one side.
+void reset(const Gl11Api& gl)
+{
+    while (gl.GetError() != GL_NO_ERROR) {
+    }
+    for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        gl.MatrixMode(mode);
+        gl.LoadIdentity();
+    }
+    for (GLenum cap : {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL, GL_FOG,
+                       GL_NORMALIZE, GL_CULL_FACE})
+        gl.Disable(cap);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_NORMAL_ARRAY})
+        gl.DisableClientState(array);
+    gl.ShadeModel(GL_SMOOTH);
+    gl.BlendFunc(GL_ONE, GL_ZERO);
+    gl.Viewport(0, 0, size, size);
+    gl.Color4f(1, 1, 1, 1);
+    gl.TexCoord2f(0, 0);
+    gl.Normal3f(0, 0, 1);
+    gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    gl.BindTexture(GL_TEXTURE_2D, 0);
+    gl.ClearColor(0, 0, 0, 0);
+    gl.ClearDepth(1);
+    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl.RasterPos4f(0, 0, 0, 1);
+}
+
+// Runs the calls on both sides; `note` logs a value for comparison.
+void expectSame(const std::function<void(const Gl11Api&, std::vector<double>&)>& calls)
+{
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    Outcome sides[2];
+    for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
+        const Gl11Api& gl = gl11PairUse(side);
+        reset(gl);
+        Outcome& o = sides[static_cast<int>(side)];
+        calls(gl, o.log);
+        o.log.push_back(gl.GetError());
+        o.pixels = gl11PairRead(gl, size, size);
+    }
+    EXPECT_EQ(sides[0].log, sides[1].log) << "errors or answers differ (Mesa first)";
+    std::string why;
+    EXPECT_TRUE(gl11PicturesMatch(sides[0].pixels, sides[1].pixels, size, &why))
+        << why << "\n" << gl11PictureMap(sides[0].pixels, sides[1].pixels, size);
+}
+
+void quad(const Gl11Api& gl, float x0, float y0, float x1, float y1)
+{
+    gl.Begin(GL_QUADS);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex2f(x0, y0);
+    gl.TexCoord2f(1, 0);
+    gl.Vertex2f(x1, y0);
+    gl.TexCoord2f(1, 1);
+    gl.Vertex2f(x1, y1);
+    gl.TexCoord2f(0, 1);
+    gl.Vertex2f(x0, y1);
+    gl.End();
+}
+
+std::vector<unsigned char> checker(int w, int h, int components)
+{
+    std::vector<unsigned char> p(static_cast<size_t>(w) * h * components);
+    for (size_t i = 0; i < p.size(); ++i)
+        p[i] = static_cast<unsigned char>((i * 53 + (i / components) * 17) & 255);
+    return p;
+}
+
+}  // namespace
+
+// Multi-value state through every query, including glGetBooleanv, which must write all four values.
+TEST(Gl11AgainstMesa, QueriesAnswerEveryValueOfMultiValueState)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        gl.Viewport(3, 5, 40, 50);
+        gl.ClearColor(0.25f, 0.5f, 0.75f, 1);
+        gl.ClearDepth(0.5);
+        gl.Color4f(0.1f, 0.2f, 0.3f, 0.4f);
+        gl.Enable(GL_BLEND);   // not drawn yet: the answer must not wait for the batch
+        for (GLenum pname : {GL_VIEWPORT, GL_COLOR_WRITEMASK, GL_DEPTH_RANGE, GL_COLOR_CLEAR_VALUE,
+                             GL_MAX_VIEWPORT_DIMS, GL_DEPTH_CLEAR_VALUE, GL_CURRENT_COLOR, GL_BLEND}) {
+            GLboolean b[16];
+            GLint i[16];
+            GLfloat f[16];
+            GLdouble d[16];
+            for (int k = 0; k < 16; ++k) {
+                b[k] = 7;
+                i[k] = -7;
+                f[k] = -7;
+                d[k] = -7;
+            }
+            gl.GetBooleanv(pname, b);
+            gl.GetIntegerv(pname, i);
+            gl.GetFloatv(pname, f);
+            gl.GetDoublev(pname, d);
+            for (int k = 0; k < 16; ++k) {
+                log.push_back(b[k]);
+                log.push_back(pname == GL_COLOR_CLEAR_VALUE || pname == GL_CURRENT_COLOR || pname == GL_DEPTH_RANGE ||
+                                      pname == GL_DEPTH_CLEAR_VALUE
+                                  ? i[k] / 65536
+                                  : i[k]);
+                log.push_back(static_cast<float>(f[k]));
+                log.push_back(static_cast<float>(d[k]));
+            }
+        }
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        log.push_back(gl.IsEnabled(GL_VERTEX_ARRAY));
+        gl.PolygonOffset(1, 2);
+        gl.Enable(GL_POLYGON_OFFSET_FILL);
+        log.push_back(gl.GetError());
+        log.push_back(gl.IsEnabled(GL_POLYGON_OFFSET_FILL));
+    });
+}
+
+// Bad sizes are refused before any pixel is touched: no write through an empty scratch buffer.
+TEST(Gl11AgainstMesa, TexSubImageRefusesNegativeSizesInEveryFormat)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        const std::vector<unsigned char> pixels = checker(8, 8, 4);
+        gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 8, 8, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        for (GLenum format : {GL_BGRA_EXT, GL_BGR_EXT, GL_RGBA, GL_LUMINANCE}) {
+            gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, -1, 4, format, GL_UNSIGNED_BYTE, pixels.data());
+            log.push_back(gl.GetError());
+            gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 4, -1, format, GL_UNSIGNED_BYTE, pixels.data());
+            log.push_back(gl.GetError());
+            gl.TexSubImage2D(GL_TEXTURE_2D, 0, 6, 6, 4, 4, format, GL_UNSIGNED_BYTE, pixels.data());
+            log.push_back(gl.GetError());
+        }
+        gl.Enable(GL_TEXTURE_2D);
+        quad(gl, -1, -1, 1, 1);
+    });
+}
+
+// Long primitives, past the point where the vertex count folds, keep every triangle and quad whole.
+TEST(Gl11AgainstMesa, LongPrimitivesKeepTheirShape)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+        gl.ShadeModel(GL_FLAT);
+        for (GLenum mode : {GL_TRIANGLES, GL_QUADS, GL_QUAD_STRIP, GL_TRIANGLE_STRIP, GL_LINES}) {
+            gl.Begin(mode);
+            for (int i = 0; i < 101; ++i) {
+                gl.Color3f((i % 7) / 7.0f, (i % 5) / 5.0f, (i % 3) / 3.0f);
+                const float x = -1 + (i / 2) * 0.04f, y = (i % 2 ? 0.5f : -0.5f) * (mode == GL_QUADS ? (i % 4 < 2 ? 1 : -1) : 1);
+                gl.Vertex2f(x, y + 0.1f * static_cast<float>(mode));
+            }
+            gl.End();
+        }
+    });
+}
+
+// A filter change draws what was given before it with the texture as it was; a bad filter is refused.
+TEST(Gl11AgainstMesa, TextureParametersApplyFromTheNextPrimitiveAndRefuseBadValues)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        const std::vector<unsigned char> pixels = checker(4, 4, 4);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        gl.Enable(GL_TEXTURE_2D);
+        quad(gl, -1, -1, 0, 1);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);   // incomplete now
+        quad(gl, 0, -1, 1, 1);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, 0x1234);
+        log.push_back(gl.GetError());
+        GLint filter = 0;
+        gl.GetIntegerv(GL_TEXTURE_BINDING_2D, &filter);
+        log.push_back(filter);
+    });
+}
+
+// GL_COMPILE runs nothing; the list replays every call it holds, texture names beyond 2^24 included.
+TEST(Gl11AgainstMesa, ListsCompileEveryCallAndReplayIt)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        const std::vector<unsigned char> pixels = checker(8, 8, 3);
+        static const float vertices[] = {-1, -1, 0, -1, 0, 0};
+        const GLuint name = 16777217;
+        gl.NewList(1, GL_COMPILE);
+        gl.ClearColor(0.2f, 0.4f, 0.6f, 1);
+        gl.Clear(GL_COLOR_BUFFER_BIT);
+        gl.BindTexture(GL_TEXTURE_2D, name);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 8, 8, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        gl.Viewport(0, 0, 48, 48);
+        gl.Enable(GL_TEXTURE_2D);
+        gl.CullFace(GL_FRONT);
+        quad(gl, 0, 0, 1, 1);
+        gl.Disable(GL_TEXTURE_2D);
+        gl.EnableClientState(GL_VERTEX_ARRAY);   // client state: runs at once
+        gl.VertexPointer(2, GL_FLOAT, 0, vertices);
+        gl.DrawArrays(GL_TRIANGLES, 0, 3);
+        gl.RasterPos2f(-0.5f, 0.5f);
+        gl.DrawPixels(8, 8, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        gl.EndList();
+        log.push_back(gl.GetError());
+        GLfloat clear[4];
+        gl.GetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        log.push_back(clear[2]);
+        log.push_back(gl.IsTexture(name));
+        std::vector<unsigned char> before = gl11PairRead(gl, size, size);
+        size_t lit = 0;
+        for (unsigned char c : before)
+            lit += c != 0;
+        log.push_back(static_cast<double>(lit));   // nothing drawn while compiling
+        gl.CallList(1);
+        GLint bound = 0;
+        gl.GetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        log.push_back(bound);
+    });
+}
+
+// Inside glBegin/glEnd only vertices and their attributes are taken; the rest is refused and changes nothing.
+TEST(Gl11AgainstMesa, CallsInsideBeginEndAreRefused)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        gl.Begin(GL_TRIANGLES);
+        gl.Color3f(1, 0, 0);
+        gl.Vertex2f(-1, -1);
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(GL_ZERO, GL_ZERO);
+        gl.Translatef(0.5f, 0, 0);
+        log.push_back(gl.GetError());   // itself refused: 0
+        gl.Vertex2f(1, -1);
+        gl.Vertex2f(0, 1);
+        gl.End();
+        log.push_back(gl.GetError());
+        log.push_back(gl.IsEnabled(GL_BLEND));
+        GLfloat m[16];
+        gl.GetFloatv(GL_MODELVIEW_MATRIX, m);
+        log.push_back(m[12]);
+    });
+}
+
+// A quad clipped by the window, with four different colours: split as Mesa splits it.
+TEST(Gl11AgainstMesa, ClippedQuadsSplitAsMesaSplitsThem)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+        gl.Begin(GL_QUADS);
+        gl.Color3f(1, 0, 0);
+        gl.Vertex2f(-1.6f, -1.2f);
+        gl.Color3f(0, 1, 0);
+        gl.Vertex2f(0.9f, -1.5f);
+        gl.Color3f(0, 0, 1);
+        gl.Vertex2f(1.4f, 1.1f);
+        gl.Color3f(1, 1, 1);
+        gl.Vertex2f(-0.7f, 0.6f);
+        gl.End();
+    });
+}
+
+// Pixel rectangles: outside the viewport, at a raster position of exactly .5, in single-channel
+// formats, and read with row length and skips.
+TEST(Gl11AgainstMesa, DrawPixelsAsMesaDrawsThem)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        const std::vector<unsigned char> pixels = checker(20, 20, 4);
+        gl.Viewport(16, 16, 32, 32);
+        gl.RasterPos2f(0.9f, 0.9f);   // near the viewport's corner: the rectangle runs past it
+        gl.DrawPixels(12, 12, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        gl.Viewport(0, 0, size, size);
+        gl.Ortho(0, size, 0, size, -1, 1);
+        gl.RasterPos2f(2.5f, 3.5f);
+        gl.DrawPixels(4, 4, GL_RED, GL_UNSIGNED_BYTE, pixels.data());
+        gl.RasterPos2f(10.5f, 2.5f);
+        gl.DrawPixels(4, 4, GL_GREEN, GL_UNSIGNED_BYTE, pixels.data());
+        gl.RasterPos2f(20, 2);
+        gl.DrawPixels(4, 4, GL_BLUE, GL_UNSIGNED_BYTE, pixels.data());
+        gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 20);
+        gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 3);
+        gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 5);
+        gl.RasterPos2f(30, 4);
+        gl.DrawPixels(9, 7, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        log.push_back(gl.GetError());
+        log.push_back(gl.GetError());
+    });
+}
+
+// Textures: a full mipmap chain, alpha textures under modulate, storage in another format than the data, and
+// GL_CLAMP refused by the layer rather than drawn as something else.
+TEST(Gl11AgainstMesa, TexturesCompleteAndConvertAsGlDoes)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);   // tight rows of 3 bytes a texel
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+        for (int level = 0, s = 8; s >= 1; ++level, s /= 2) {
+            const std::vector<unsigned char> p = checker(s, s, 3);
+            gl.TexImage2D(GL_TEXTURE_2D, level, GL_RGBA, s, s, 0, GL_RGB, GL_UNSIGNED_BYTE, p.data());
+        }
+        gl.Enable(GL_TEXTURE_2D);
+        quad(gl, -1, -1, -0.5f, -0.5f);   // minified: a lower level
+        quad(gl, -0.5f, -1, 1, 0.5f);
+        GLuint alpha = 0;
+        gl.GenTextures(1, &alpha);
+        gl.BindTexture(GL_TEXTURE_2D, alpha);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        const std::vector<unsigned char> a = checker(4, 4, 1);
+        gl.TexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, 4, 4, 0, GL_ALPHA, GL_UNSIGNED_BYTE, a.data());
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        gl.Color4f(0.9f, 0.6f, 0.3f, 1);
+        quad(gl, -1, 0.5f, 1, 1);
+        log.push_back(gl.GetError());
+        gl.DeleteTextures(1, &alpha);
+    });
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    const Gl11Api& layer = gl11PairUse(Gl11Side::layer);
+    reset(layer);
+    layer.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    EXPECT_EQ(layer.GetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+}
+
+// Lighting with GL_LIGHT0 and normals, GL_COLOR_MATERIAL, fog, the texture matrix with q, and colour arrays of
+// every integer type.
+TEST(Gl11AgainstMesa, LightingFogTextureMatrixAndColourArrays)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+        gl.Enable(GL_LIGHTING);
+        gl.Enable(GL_LIGHT0);
+        gl.Rotatef(30, 0, 1, 0);
+        gl.Begin(GL_TRIANGLES);
+        gl.Normal3f(0, 0, 1);
+        gl.Vertex2f(-1, -1);
+        gl.Normal3f(0.6f, 0, 0.8f);
+        gl.Vertex2f(-0.5f, -1);
+        gl.Normal3f(-0.3f, 0.2f, 2);
+        gl.Vertex2f(-1, -0.5f);
+        gl.End();
+        gl.Enable(GL_COLOR_MATERIAL);
+        gl.Enable(GL_NORMALIZE);
+        gl.Color4f(0.8f, 0.3f, 0.1f, 0.7f);
+        gl.Begin(GL_TRIANGLES);
+        gl.Normal3f(0, 0.5f, 1);
+        gl.Vertex2f(0, -1);
+        gl.Vertex2f(0.5f, -1);
+        gl.Vertex2f(0, -0.5f);
+        gl.End();
+        gl.Disable(GL_LIGHTING);
+        gl.LoadIdentity();
+        gl.Enable(GL_FOG);
+        gl.Color3f(1, 1, 1);
+        gl.Begin(GL_TRIANGLES);
+        gl.Vertex3f(0.5f, -1, 0);
+        gl.Vertex3f(1, -1, -1);
+        gl.Vertex3f(1, -0.5f, 0.5f);
+        gl.End();
+        gl.Disable(GL_FOG);
+        const std::vector<unsigned char> p = checker(8, 8, 3);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 8, 8, 0, GL_RGB, GL_UNSIGNED_BYTE, p.data());
+        gl.Enable(GL_TEXTURE_2D);
+        gl.MatrixMode(GL_TEXTURE);
+        const float projective[16] = {1, 0, 0, 0.5f, 0, 1, 0, 0.25f, 0, 0, 1, 0, 0.1f, 0, 0, 1};
+        gl.LoadMatrixf(projective);
+        gl.MatrixMode(GL_MODELVIEW);
+        quad(gl, -1, -0.4f, 0, 0.4f);
+        gl.Disable(GL_TEXTURE_2D);
+        static const float positions[] = {0, -0.4f, 0.3f, -0.4f, 0, 0};
+        static const GLbyte bytes[] = {127, 0, 64, -128, 100, 20, 5, 127, 0, 90, 90, 90};
+        static const GLushort words[] = {65535, 0, 30000, 65535, 1000, 65535, 40000, 20000, 0, 5000, 6000, 7000};
+        static const GLint ints[] = {2147483647, 0, 1073741824, 0, 2147483647, 536870912, 0, 0, 2147483647, 1, 2, 3};
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        gl.EnableClientState(GL_COLOR_ARRAY);
+        gl.VertexPointer(2, GL_FLOAT, 0, positions);
+        float dx = 0;
+        for (auto set : {std::make_pair(GL_BYTE, static_cast<const void*>(bytes)),
+                         std::make_pair(GL_UNSIGNED_SHORT, static_cast<const void*>(words)),
+                         std::make_pair(GL_INT, static_cast<const void*>(ints))}) {
+            gl.LoadIdentity();
+            gl.Translatef(dx, 0.5f, 0);
+            gl.ColorPointer(4, set.first, 0, set.second);
+            gl.DrawArrays(GL_TRIANGLES, 0, 3);
+            dx += 0.35f;
+        }
+    });
+}
+
+// On GLES 2 (WebGL 1) a texture that is not a power of two still repeats, stretched and filtered linearly.
+TEST(Gl11AgainstMesa, NonPowerOfTwoTexturesRepeatOverGles2)
+{
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    ASSERT_TRUE(gl11PairLayerAs(2));
+    for (GLenum filter : {GL_LINEAR, GL_NEAREST})
+        expectSame([filter](const Gl11Api& gl, std::vector<double>&) {
+            const std::vector<unsigned char> p = checker(5, 3, 4);
+            gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+            gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+            gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 5, 3, 0, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+            gl.Enable(GL_TEXTURE_2D);
+            gl.Begin(GL_QUADS);
+            gl.TexCoord2f(-1, -0.5f);
+            gl.Vertex2f(-1, -1);
+            gl.TexCoord2f(2, -0.5f);
+            gl.Vertex2f(1, -1);
+            gl.TexCoord2f(2, 1.5f);
+            gl.Vertex2f(1, 1);
+            gl.TexCoord2f(-1, 1.5f);
+            gl.Vertex2f(-1, 1);
+            gl.End();
+        });
+    ASSERT_TRUE(gl11PairLayerAs(3));
+}

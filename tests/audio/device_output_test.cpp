@@ -103,15 +103,17 @@ TEST(DeviceOutput, PlayAfterCloseResumesAtTheRowHeard) {
     ASSERT_TRUE(track.load(writeXmFile("fast-rows.xm", module).c_str(), 0));
     ASSERT_NE(track.play(), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    // Close while at least 200 ms are mixed but not yet heard.
+    // Close while at least 80 ms (8 rows) are mixed but not yet heard.
     SoundState& state = soundState();
-    for (int i = 0; i < 400; ++i) {
+    bool ahead = false;
+    for (int i = 0; i < 1000 && !ahead; ++i) {
         {
             std::lock_guard<std::mutex> guard(state.lock);
-            if (state.mixed - audibleFrameLocked(state) > 44100 / 5) break;
+            ahead = state.mixed - audibleFrameLocked(state) > 44100 * 8 / 100;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!ahead) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    ASSERT_TRUE(ahead) << "the output never mixed 80 ms ahead";
     int heard = track.getPosition();
     FSOUND_Close();
     ASSERT_EQ(FMUSIC_PlaySong(track.song), 1);

@@ -14,12 +14,16 @@ unset PULSE_SERVER
 pids=()
 bus=""
 cleanup() {
-  # Stopped in the reverse order of starting: pipewire-pulse, wireplumber, pipewire, then the bus.
+  local status=$?
+  # Stopped in the reverse order of starting: pipewire-pulse, wireplumber, pipewire, then the bus. A server a
+  # test killed is already gone.
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[$i]}" 2>/dev/null && wait "${pids[$i]}" 2>/dev/null
+    kill "${pids[$i]}" 2>/dev/null || true
+    wait "${pids[$i]}" 2>/dev/null || true
   done
-  [ -n "$bus" ] && kill "$bus" 2>/dev/null
+  if [ -n "$bus" ]; then kill "$bus" 2>/dev/null || true; fi
   rm -rf "$scratch"
+  exit "$status"
 }
 trap cleanup EXIT
 fail() {

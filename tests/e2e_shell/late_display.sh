@@ -10,7 +10,7 @@ errors=$(mktemp)
 xvfb=""
 program=""
 cleanup() {
-  [ -n "$program" ] && kill "$program" 2>/dev/null && wait "$program" 2>/dev/null
+  [ -n "$program" ] && kill -9 "$program" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   rm -f "$errors"
 }

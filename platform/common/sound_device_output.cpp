@@ -1,10 +1,11 @@
 // The audio device output of the sound library stand-in, shared by both backends: an SDL audio device with a
 // buffer of about the requested milliseconds, or, when no real device opens, SDL's dummy driver, which
 // consumes samples silently in real time so the music position still advances.
-// A watcher thread starts the device and replaces it with the silent output when it is lost (removed, or its
-// callbacks stop), so the music clock goes on from the moment the sound stopped.
+// A watcher thread starts the device and, when it is lost (removed, or its callbacks stop), becomes the silent
+// output itself, so the music clock goes on from the moment the sound stopped.
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -21,11 +22,17 @@ namespace {
 // callbacks may mix, so a lost device still calling back writes silence.
 struct Watcher {
     std::thread thread;
+    std::thread closer;  // closes a lost device
     std::mutex lock;
     std::condition_variable wake;
     bool stop = false;
 };
-Watcher watcher;
+// Made on first use (the show opens its sound while globals are still being constructed) and never destroyed:
+// the sound state's own destructor stops it at exit.
+Watcher& watcher() {
+    static Watcher* made = new Watcher;
+    return *made;
+}
 std::atomic<uint32_t> removedDevice{0};
 uintptr_t generation = 0;
 int grantedFrames = 0;  // the buffer SDL granted the device in use
@@ -91,56 +98,70 @@ int deviceDelay(const SDL_AudioSpec& have) {
     return have.samples;
 }
 
-// With the lock held: the device's callbacks stopped for longer than a buffer beyond the last one (a second
-// before the first, while a sound server may still be starting the stream).
+// With the lock held: the device's callbacks stopped for longer than a buffer beyond the last one, with half a
+// second to spare (PulseAudio, filling its own queue at the start, was seen calling back once and then not for
+// 0.4 s), or for a second and a half before the first, while a sound server may still be starting the stream.
 bool stalledLocked(SoundState& state) {
     double seconds = static_cast<double>(SDL_GetPerformanceCounter() - state.callbackCounter) /
                      static_cast<double>(SDL_GetPerformanceFrequency());
-    if (state.callbackFrames == 0) return seconds > 1.0 + 2.0 * grantedFrames / state.rate;
-    return seconds > static_cast<double>(state.callbackFrames + grantedFrames) / state.rate;
+    double buffers = static_cast<double>(state.callbackFrames + grantedFrames) / state.rate;
+    return seconds > buffers + (state.callbackFrames == 0 ? 1.5 : 0.5);
 }
 
-// With the lock held: takes a device just opened into use, its clock continuing from `audible` (what was
-// audible when the previous output stopped; the frames mixed since are never heard).
-void adoptLocked(SoundState& state, SDL_AudioDeviceID device, const SDL_AudioSpec& have, uint64_t audible,
-                 bool replacing) {
+// With the lock held: takes a device just opened into use.
+void adoptLocked(SoundState& state, SDL_AudioDeviceID device, const SDL_AudioSpec& have) {
     state.device = device;
     grantedFrames = have.samples;
-    state.deviceDelayFrames = replacing ? static_cast<int>(state.mixed - audible) : deviceDelay(have);
-    state.openedAt = replacing ? audible : state.mixed;
+    state.deviceDelayFrames = deviceDelay(have);
+    state.openedAt = state.mixed;
     state.callbackStart = state.mixed;
     state.callbackFrames = 0;
     state.callbackCounter = SDL_GetPerformanceCounter();
 }
 
-// Replaces a lost device by the silent output (`replaced` set; SDL may reuse the lost one's id). False when the
-// output closed meanwhile.
-bool replaceLostDevice(SoundState& state, uint32_t& device, bool& replaced) {
-    uint32_t lost = 0;
-    {
-        std::lock_guard<std::mutex> guard(state.lock);
-        if (state.output != OUTPUT_DEVICE || state.device != device) return false;
-        if (removedDevice.load() != device && !stalledLocked(state)) return true;
-        // Until the silent output runs, the clock runs on from the moment the sound stopped.
-        uint64_t audible = audibleFrameLocked(state);
-        lost = device;
-        state.device = 0;
-        generation++;
-        state.deviceDelayFrames = static_cast<int>(state.mixed - audible);
-        state.openedAt = audible;
-        state.callbackStart = state.mixed;
-        state.callbackFrames = 60 * state.rate;
-        state.callbackCounter = SDL_GetPerformanceCounter();
+// With the lock held, once the device is lost: the watcher is the silent output from now on, mixing the time
+// that passed since its last turn as a device's callback would, behind what the lost device never played.
+void mixSilentlyLocked(SoundState& state) {
+    Uint64 now = SDL_GetPerformanceCounter();
+    double seconds = static_cast<double>(now - state.callbackCounter) / static_cast<double>(SDL_GetPerformanceFrequency());
+    int frames = static_cast<int>(std::min(seconds, 1.0) * state.rate);
+    if (frames <= 0) return;
+    state.callbackStart = state.mixed;
+    state.callbackFrames = frames;
+    state.callbackCounter = now;
+    int16_t discard[2 * 1024];
+    for (int done = 0; done < frames;) {
+        int step = std::min(frames - done, 1024);
+        mixLocked(state, discard, step);
+        done += step;
     }
-    SDL_CloseAudioDevice(lost);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+// Checks the device; once it is lost, the silent output takes over, the clock going on from the moment the
+// sound stopped (the frames mixed since are never heard), and the lost device is closed on a thread of its
+// own, since closing a device whose server died can take seconds. False when the output closed.
+bool checkDevice(SoundState& state, uint32_t device, bool& silent) {
     std::lock_guard<std::mutex> guard(state.lock);
     if (state.output != OUTPUT_DEVICE) return false;
-    SDL_AudioSpec have;
-    device = openSilent(state, have);
-    if (device == 0) return false;
-    adoptLocked(state, device, have, audibleFrameLocked(state), true);
-    replaced = true;
+    if (silent) {
+        mixSilentlyLocked(state);
+        return true;
+    }
+    if (state.device != device) return false;
+    if (removedDevice.load() != device && !stalledLocked(state)) return true;
+    uint64_t audible = audibleFrameLocked(state);
+    state.device = 0;
+    generation++;  // the lost device's callbacks, if any come, write silence
+    state.deviceDelayFrames = static_cast<int>(state.mixed - audible);
+    state.openedAt = audible;
+    state.callbackStart = state.mixed;
+    state.callbackFrames = 0;
+    state.callbackCounter = SDL_GetPerformanceCounter();
+    silent = true;
+    watcher().closer = std::thread([device] {
+        SDL_CloseAudioDevice(device);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    });
     return true;
 }
 
@@ -149,14 +170,13 @@ bool replaceLostDevice(SoundState& state, uint32_t& device, bool& replaced) {
 void watch(uint32_t device) {
     SoundState& state = soundState();
     SDL_PauseAudioDevice(device, 0);
+    bool silent = false;
     for (;;) {
         {
-            std::unique_lock<std::mutex> guard(watcher.lock);
-            if (watcher.wake.wait_for(guard, std::chrono::milliseconds(20), [] { return watcher.stop; })) return;
+            std::unique_lock<std::mutex> guard(watcher().lock);
+            if (watcher().wake.wait_for(guard, std::chrono::milliseconds(20), [] { return watcher().stop; })) return;
         }
-        bool replaced = false;
-        if (!replaceLostDevice(state, device, replaced)) return;
-        if (replaced) SDL_PauseAudioDevice(device, 0);
+        if (!checkDevice(state, device, silent)) return;
     }
 }
 
@@ -178,22 +198,23 @@ bool openDeviceOutput(SoundState& state) {
     if (skipped) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     if (device == 0) device = openSilent(state, have);
     if (device == 0) return false;
-    adoptLocked(state, device, have, state.mixed, false);
+    adoptLocked(state, device, have);
     removedDevice = 0;
-    watcher.stop = false;
-    watcher.thread = std::thread(watch, device);
+    watcher().stop = false;
+    watcher().thread = std::thread(watch, device);
     return true;
 }
 
 void closeDeviceOutput(uint32_t device) {
-    if (watcher.thread.joinable()) {
+    if (watcher().thread.joinable()) {
         {
-            std::lock_guard<std::mutex> guard(watcher.lock);
-            watcher.stop = true;
+            std::lock_guard<std::mutex> guard(watcher().lock);
+            watcher().stop = true;
         }
-        watcher.wake.notify_all();
-        watcher.thread.join();
+        watcher().wake.notify_all();
+        watcher().thread.join();
     }
+    if (watcher().closer.joinable()) watcher().closer.join();
     // The watcher may have replaced the device meanwhile: close the one in use now.
     SoundState& state = soundState();
     {

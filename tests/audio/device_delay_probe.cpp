@@ -40,6 +40,7 @@ double secondsSince(Clock::time_point origin, Clock::time_point t) {
 
 // The monitor recording: mono samples, and for each piece read from parec, how many samples had arrived by
 // when. Arrival is never before capture, so the earliest consistent start gives each sample's moment.
+// A 20 ms fragment: a smaller one sets PipeWire's whole graph to that cycle, which drops sound on a busy machine.
 struct Recording {
     std::mutex lock;
     std::vector<int16_t> samples;
@@ -57,7 +58,7 @@ struct Recording {
             close(pipeFds[0]);
             close(pipeFds[1]);
             execlp("parec", "parec", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
-                   "--latency-msec=5", "--device=@DEFAULT_MONITOR@", static_cast<char*>(nullptr));
+                   "--latency-msec=20", "--device=@DEFAULT_MONITOR@", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(pipeFds[1]);

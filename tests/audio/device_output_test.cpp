@@ -53,7 +53,8 @@ TEST(DeviceOutput, ClockGoesOnWhenCallbacksStop) {
     MusicTrack track;
     ASSERT_TRUE(track.load(longModule().c_str(), 0));
     ASSERT_NE(track.play(), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    for (int i = 0; i < 300 && track.getPosition() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GE(track.getPosition(), 2) << "the song never started";
     uint32_t device;
     {
         std::lock_guard<std::mutex> guard(soundState().lock);
@@ -73,18 +74,18 @@ TEST(DeviceOutput, ClockGoesOnWhenCallbacksStop) {
         if (position != previous) {
             longestHold = std::max(longestHold, std::chrono::duration<double>(now - changed).count());
             changed = now;
-            steps += " " + std::to_string(position);
+            steps += " " + std::to_string(position) + "@" + std::to_string(static_cast<int>(std::chrono::duration<double>(now - start).count() * 1000));
         }
         previous = position;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     double rowsPerSecond = 44100.0 / rowFrames;
-    // The clock holds from the moment the sound stopped until the loss is noticed (up to two buffers, 0.4 s),
-    // then goes on from there; a loaded machine's dummy driver runs a little late.
-    EXPECT_GT(previous - first, (seconds - 0.6) * rowsPerSecond * 0.85) << "positions:" << steps;
+    // The clock holds from the moment the sound stopped until the loss is noticed (a buffer and half a second
+    // later), then goes on from there; a loaded machine's dummy driver runs a little late.
+    EXPECT_GT(previous - first, (seconds - 1.2) * rowsPerSecond * 0.85) << "positions:" << steps;
     EXPECT_LT(previous - first, seconds * rowsPerSecond * 1.1) << "positions:" << steps;
-    EXPECT_LT(longestHold, 1.0) << "positions:" << steps;
+    EXPECT_LT(longestHold, 1.5) << "positions:" << steps;
     track.release();
 }
 

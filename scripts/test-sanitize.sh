@@ -3,7 +3,9 @@
 # build-asan/ and run with leak detection on; then every fuzz target for 30 seconds. Any report fails the run
 # (for the OpenGL 1.1 layer's target: any difference from Mesa, or a report on code that is not Mesa's).
 # An input that makes a fuzz target fail is kept in tests/corpus/<target>/ as a regression file.
-# FUZZ_SECONDS overrides the 30 seconds per target (0 skips the fuzz runs); SANITIZE_SUITE=0 skips the suite.
+# Then the sound tests built with ThreadSanitizer in build-tsan/ (the output's threads against the program's).
+# FUZZ_SECONDS overrides the 30 seconds per target (0 skips the fuzz runs); SANITIZE_SUITE=0 skips the suite;
+# THREAD_SUITE=0 skips the ThreadSanitizer run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -35,6 +37,21 @@ if [ "${SANITIZE_SUITE:-1}" != 0 ]; then
     if [ ${#preload[@]} -gt 0 ]; then export LD_PRELOAD="$(IFS=:; echo "${preload[*]}")"; fi
     cd "$build" && ctest --output-on-failure -j2 --timeout 900
   ) || failed+=("sanitizer suite")
+fi
+
+if [ "${THREAD_SUITE:-1}" != 0 ]; then
+  tsan=$root/build-tsan
+  tflags="-fsanitize=thread -fno-omit-frame-pointer"
+  cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    -DCMAKE_C_FLAGS="$tflags" -DCMAKE_CXX_FLAGS="$tflags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$tflags" -DCMAKE_SHARED_LINKER_FLAGS="$tflags" >/dev/null
+  sound_tests=(audio_device_output_test audio_realtime_test audio_music_track_test)
+  cmake --build "$tsan" -j2 --target "${sound_tests[@]}"
+  (
+    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+    cd "$tsan" && ctest --output-on-failure -j2 --timeout 300 -R '^(DeviceOutput|RealTimeOutput|audio_realtime_position|MusicTrackTest|SoundLibrary|SoundErrorText)'
+  ) || failed+=("thread sanitizer sound tests")
 fi
 
 if [ "$fuzz_seconds" -gt 0 ]; then

@@ -21,9 +21,15 @@ test_packages=(
   imagemagick
   openmpt123
   xmp
-  # the sound server the device delay is measured through
+  # the sound servers the device delay is measured through (PipeWire without its recommends, which would pull
+  # in pipewire-alsa and remove pulseaudio)
   pulseaudio
   pulseaudio-utils
+  pipewire
+  pipewire-bin
+  pipewire-pulse
+  wireplumber
+  dbus-daemon
   # the Debian package's checks
   lintian
   desktop-file-utils

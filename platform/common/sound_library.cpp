@@ -161,6 +161,14 @@ void FSOUND_Close() {
     {
         Guard guard(state.lock);
         if (state.output == OUTPUT_DEVICE) device = state.device;
+        // What was mixed ahead of the sound heard is lost with the output: a song played again resumes at the
+        // row heard last rather than a buffer further on.
+        uint64_t audible = audibleFrameLocked(state);
+        for (auto& song : state.songs) {
+            if (!song->playing) continue;
+            PositionMark mark;
+            if (song->marks.lookup(audible, mark)) openmpt_module_set_position_order_row(song->module, mark.a, mark.b);
+        }
         state.output = OUTPUT_NONE;
         state.device = 0;
         // Everything stops; the handles stay valid until they are freed.

@@ -36,12 +36,17 @@ void MarkHistory::push(uint64_t end, int a, int b) {
 
 bool MarkHistory::lookup(uint64_t audible, PositionMark& mark) const {
     if (count == 0) return false;
-    mark = marks[first];
-    for (int i = 0; i < count; ++i) {
-        const PositionMark& candidate = marks[(first + i) % capacity];
-        if (candidate.end > audible) break;
-        mark = candidate;
+    // Marks are in order of `end`: find the last one not beyond `audible`, else the oldest.
+    int low = 0, high = count;  // marks [0, low) end at or before `audible`, [high, count) after it
+    while (low < high) {
+        int middle = (low + high) / 2;
+        if (marks[(first + middle) % capacity].end <= audible) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
     }
+    mark = marks[(first + (low > 0 ? low - 1 : 0)) % capacity];
     return true;
 }
 

@@ -27,7 +27,9 @@ public:
     bool lookup(uint64_t audible, PositionMark& mark) const;
 
 private:
-    static const int capacity = 256;
+    // Steps are at most 512 frames: 4096 marks cover 10.9 s at 192 kHz, beyond the longest queue an output may
+    // hold (a 2 s buffer and the device's own delay, or the frames a lost device never played).
+    static const int capacity = 4096;
     PositionMark marks[capacity];
     int first = 0;
     int count = 0;
@@ -130,6 +132,8 @@ uint64_t snapshotHoldFramesLocked(SoundState& state);
 // paused); closing must run without it, since the device's thread may be waiting for the lock.
 bool openDeviceOutput(SoundState& state);
 void closeDeviceOutput(uint32_t device);
+// The backend saw the device removed (SDL_AUDIODEVICEREMOVED): the output goes on silently in real time.
+void soundDeviceRemoved(uint32_t device);
 
 // Stream decoding (sound_stream.cpp), all with the lock held.
 bool openStreamSource(StreamSource& stream, const char* name);  // name null: read from stream.data

@@ -4,6 +4,8 @@
 // combinations and F10 as system keys, the close as WM_CLOSE, size changes as WM_SIZE). Program thread only.
 #include "platform/sdl/sdl_backend.h"
 
+#include "platform/common/sound_mixer.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +68,24 @@ static std::string realDriverErrors()
     return errors;
 }
 
+// One try at SDL's video: true when a real display driver started (the offscreen and dummy drivers would
+// "open" invisible windows, so they do not count); otherwise what SDL started instead, video shut again.
+static bool realDisplayStarted(std::string& fallback)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        fallback.clear();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0 ||
+                   std::strcmp(driver, "kmsdrm") == 0)) {
+        return true;
+    }
+    fallback = driver ? driver : "no";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+}
+
 bool sdlVideoReady()
 {
     if (sdl.videoTried) {
@@ -75,24 +95,34 @@ bool sdlVideoReady()
         return sdl.videoReady;
     }
     sdl.videoTried = true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        sdlFailed("SDL could not open the display");
-        sdl.videoFailure = sdl.failure;
-        return false;
+    // A display that is still starting (or busy) refuses the first connection and accepts one a moment later:
+    // keep trying for about a second before giving up.
+    const int tries = 10;
+    std::string fallback;
+    std::string error;
+    for (int attempt = 1; attempt <= tries; ++attempt) {
+        SDL_ClearError();
+        if (realDisplayStarted(fallback)) {
+            sdl.videoReady = true;
+            return true;
+        }
+        const char* sdlError = SDL_GetError();
+        error = sdlError ? sdlError : "";
+        if (attempt < tries) {
+            SDL_Delay(100);
+        }
     }
-    // SDL's offscreen and dummy drivers would "open" invisible windows: only a real display counts.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0 &&
-                    std::strcmp(driver, "kmsdrm") != 0)) {
-        std::string fallback = driver ? driver : "no";
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        sdl.failure = "SDL could not open the display (only its " + fallback + " video driver started): " +
-                      realDriverErrors();
-        sdl.videoFailure = sdl.failure;
-        return false;
+    std::string count = " (" + std::to_string(tries) + " tries in about a second)";
+    if (fallback.empty()) {
+        SDL_ClearError();
+        SDL_SetError("%s", error.c_str());
+        sdlFailed("SDL could not open the display" + count);
+    } else {
+        sdl.failure = "SDL could not open the display" + count + " (only its " + fallback +
+                      " video driver started): " + realDriverErrors();
     }
-    sdl.videoReady = true;
-    return true;
+    sdl.videoFailure = sdl.failure;
+    return false;
 }
 
 SDL_Window* sdlWindowOf(HWND hwnd)
@@ -218,6 +248,10 @@ static void translate(const SDL_Event& event)
             lParam |= static_cast<LPARAM>(1u << 30);  // the key was already down
         }
         win32QueueInput(hwnd, message, static_cast<WPARAM>(vk), lParam);
+        return;
+    }
+    if (event.type == SDL_AUDIODEVICEREMOVED && !event.adevice.iscapture) {
+        soundDeviceRemoved(event.adevice.which);  // the music goes on silently
         return;
     }
     if (event.type != SDL_WINDOWEVENT) {

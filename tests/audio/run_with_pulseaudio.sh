@@ -8,8 +8,14 @@ export XDG_RUNTIME_DIR="$scratch/run" PULSE_RUNTIME_PATH="$scratch/run" PULSE_ST
 export HOME="$scratch/home"
 server=""
 cleanup() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
+  local status=$?
+  # A server a test killed is already gone.
+  if [ -n "$server" ]; then
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  fi
   rm -rf "$scratch"
+  exit "$status"
 }
 trap cleanup EXIT
 # -n: no default configuration (no hardware probing); as root the server only warns that it is meant for users.
@@ -29,5 +35,7 @@ if ! pactl info >/dev/null 2>&1; then
   exit 1
 fi
 pactl set-default-sink tav_null
+# A test that kills the server mid-show finds it here.
+export TAV_SOUND_SERVER_PID=$server
 export SDL_AUDIODRIVER=pulseaudio
 "$@"

@@ -14,8 +14,8 @@ fail() { echo "FAIL: $1" >&2; cat "$errors" >&2; exit 1; }
 [ "$status" -ne 124 ] || fail "tav did not stop by itself"
 grep -v '^error: XDG_RUNTIME_DIR' "$errors" >"$errors.lines" || true
 mv "$errors.lines" "$errors"
-# SDL's own words (here "x11 not available") sit between the two fixed parts.
-reason='^tav: SDL could not open the display.*: .*x11 not available.*; display tried: DISPLAY=:65431$'
+# SDL's own words (here "x11 not available") sit between the two fixed parts; before them, how often it tried.
+reason='^tav: SDL could not open the display \(10 tries in about a second\).*: .*x11 not available.*; display tried: DISPLAY=:65431$'
 # The mode switch message takes two lines; the window message one.
 for message in 'Running In Windowed Mode.' 'Error: Error Creating OpenGL Window'; do
   grep -qxF "$message" "$errors" || fail "no '$message' on stderr"

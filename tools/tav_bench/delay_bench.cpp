@@ -1,11 +1,13 @@
 // Runs the device delay probe built beside tav-bench (a module with a click on every row, played through SDL
-// to a private PulseAudio whose null sink is recorded) once with the device's delay counted and once ignored,
-// and reports how far the position runs after the sound heard (negative: the picture is early).
+// to a private sound server whose null sink is recorded) on every path it can, and reports per path how far
+// the position runs after the sound heard (negative: the picture is early), every row a sample.
 #include "tools/tav_bench/delay_bench.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #ifndef TAV_SOURCE_DIR
 #define TAV_SOURCE_DIR "."
@@ -13,22 +15,54 @@
 
 namespace {
 
+// One way the sound reaches a listener: the command that runs the probe there, and what it needs.
+struct DelayPath {
+    const char* name;
+    const char* server;  // the script under tests/audio that starts the sound server and runs the probe
+    const char* args;    // the script's arguments before the probe
+    const char* needs;
+};
+
+const DelayPath paths[] = {
+    {"PulseAudio, SDL pulseaudio", "run_with_pulseaudio.sh", "", "pulseaudio, parec"},
+    {"PipeWire, SDL pipewire", "run_with_pipewire.sh", "pipewire", "pipewire, wireplumber, pipewire-pulse"},
+    {"PipeWire, SDL pulseaudio via pipewire-pulse", "run_with_pipewire.sh", "pulseaudio",
+     "pipewire, wireplumber, pipewire-pulse"},
+};
+
 bool exists(const std::string& path)
 {
     struct stat info{};
     return stat(path.c_str(), &info) == 0;
 }
 
-// The probe's two lines of figures, or empty when it did not run.
 std::string runProbe(const std::string& command)
 {
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return output;
-    char line[512];
+    char line[4096];
     while (std::fgets(line, sizeof line, pipe)) output += line;
     pclose(pipe);
     return output;
+}
+
+// The probe's offset per row in milliseconds, and the device delay it counted; false when it did not run.
+bool parseProbe(const std::string& output, std::vector<double>& rows, double& delay)
+{
+    const size_t rowsAt = output.find("rows (ms):");
+    const size_t delayAt = output.find("(", output.find("device delay"));
+    if (rowsAt == std::string::npos || delayAt == std::string::npos ||
+        std::sscanf(output.c_str() + delayAt, "(%lf", &delay) != 1) {
+        return false;
+    }
+    const char* at = output.c_str() + rowsAt + 10;
+    char* end = nullptr;
+    for (double value = std::strtod(at, &end); end != at; value = std::strtod(at, &end)) {
+        rows.push_back(value);
+        at = end;
+    }
+    return !rows.empty();
 }
 
 }  // namespace
@@ -36,32 +70,26 @@ std::string runProbe(const std::string& command)
 void runDelayBench(const BenchOptions& options, BenchReport& report)
 {
     const std::string probe = executableFolder() + "audio_device_delay_probe";
-    const std::string server = std::string(TAV_SOURCE_DIR) + "/tests/audio/run_with_pulseaudio.sh";
-    const char* names[2] = {"position after sound, delay on", "position after sound, delay off"};
-    if (!exists(probe) || !exists(server)) {
-        for (const char* name : names) report.addValue("audio", name, "ms", 0, "not measured: the probe is built with the tests");
-        return;
-    }
     const double seconds = options.fastShow ? 4 : 12;
-    for (int ignored = 0; ignored < 2; ++ignored) {
-        char command[1024];
-        std::snprintf(command, sizeof command, "'%s' '%s' --seconds %g%s 2>&1", server.c_str(), probe.c_str(),
-                      seconds, ignored ? " --no-delay" : "");
-        const std::string output = runProbe(command);
-        double offset = 0, low = 0, high = 0, row = 0, delay = 0;
-        size_t rows = 0;
-        const size_t at = output.find("offset ");
-        const size_t delayAt = output.find("(", output.find("device delay"));
-        if (at == std::string::npos || delayAt == std::string::npos ||
-            std::sscanf(output.c_str() + at, "offset %lf ms (position after sound; min %lf, max %lf over %zu rows), one row %lf",
-                        &offset, &low, &high, &rows, &row) != 5 ||
-            std::sscanf(output.c_str() + delayAt, "(%lf", &delay) != 1) {
-            report.addValue("audio", names[ignored], "ms", 0, "not measured: no sound server here (needs pulseaudio, parec)");
+    for (const DelayPath& path : paths) {
+        const std::string name = std::string("position after sound: ") + path.name;
+        const std::string server = std::string(TAV_SOURCE_DIR) + "/tests/audio/" + path.server;
+        if (!exists(probe) || !exists(server)) {
+            report.addValue("audio", name, "ms", 0, "not measured: the probe is built with the tests");
             continue;
         }
-        char note[256];
-        std::snprintf(note, sizeof note, "median of %zu rows (%.0f to %.0f); device delay %.1f ms; one row %.1f ms",
-                      rows, low, high, delay, row);
-        report.addValue("audio", names[ignored], "ms", offset, note);
+        char command[1024];
+        std::snprintf(command, sizeof command, "'%s' %s '%s' --seconds %g 2>&1", server.c_str(), path.args,
+                      probe.c_str(), seconds);
+        std::vector<double> rows;
+        double delay = 0;
+        if (!parseProbe(runProbe(command), rows, delay)) {
+            report.addValue("audio", name, "ms", 0, std::string("not measured: no sound server here (needs ") +
+                                                        path.needs + ")");
+            continue;
+        }
+        char note[128];
+        std::snprintf(note, sizeof note, "%zu rows; device delay counted %.1f ms", rows.size(), delay);
+        report.addSamples("audio", name, "ms", rows, note);
     }
 }

@@ -26,11 +26,12 @@ __attribute__((constructor(101))) static void choosePullAudio()
 }
 
 static const char* usage =
-    "usage: tav-bench [--quick] [--frames N] [--json PATH] [--profile-scene NAME]\n"
+    "usage: tav-bench [--quick] [--frames N] [--json PATH] [--profile-scene NAME] [--compare-capture PATH]\n"
     "  --quick               tiny repetition counts and the fast test soundtrack (seconds, not minutes)\n"
     "  --frames N            timed frames per scene (default 200)\n"
     "  --json PATH           where to write the figures (default: bench.json next to tav-bench)\n"
-    "  --profile-scene NAME  only draw that scene (e.g. \"Cube grid 1\"), for perf or callgrind\n";
+    "  --profile-scene NAME  only draw that scene (e.g. \"Cube grid 1\"), for perf or callgrind\n"
+    "  --compare-capture PATH  also time the MP4 capture of another tav-capture (an older build) in the run\n";
 
 static bool parse(int argc, char** argv, BenchOptions& options)
 {
@@ -51,6 +52,8 @@ static bool parse(int argc, char** argv, BenchOptions& options)
             if (options.frames < 1) return false;
         } else if (arg == "--json" && hasValue) {
             options.json = argv[++i];
+        } else if (arg == "--compare-capture" && hasValue) {
+            options.compareCapture = argv[++i];
         } else if (arg == "--profile-scene" && hasValue) {
             options.profileScene = argv[++i];
         } else {

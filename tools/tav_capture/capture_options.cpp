@@ -171,7 +171,7 @@ const char* captureUsageText()
            "  --size WxH     scale the 800 x 600 picture into W x H (even, 16 to 7680), aspect kept with black\n"
            "                 bars: whole multiples pixel for pixel, other sizes with a Lanczos filter\n"
            "  --crf N        H.264 quality, 0 (best, largest) to 51 (default 20)\n"
-           "  --preset NAME  x264 preset, ultrafast ... placebo: slower is smaller (default veryfast)\n"
+           "  --preset NAME  x264 preset, ultrafast ... placebo: slower is smaller (default superfast)\n"
            "  --pixel-format yuv420p (default, plays everywhere) or yuv444p (full colour detail, sharp red\n"
            "                 text; fewer players)\n"
            "  --lossless     FFV1 video, every pixel exact, in a Matroska file (.mkv)\n"

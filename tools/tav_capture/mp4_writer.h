@@ -23,7 +23,7 @@ struct VideoSettings {
     int width = 0;                   // 0: the captured picture's own size
     int height = 0;
     std::string crf = "20";
-    std::string preset = "veryfast";
+    std::string preset = "superfast";
     bool fullChroma = false;         // yuv444p instead of yuv420p
     bool lossless = false;           // FFV1, RGB
     bool matroska = false;           // else MP4

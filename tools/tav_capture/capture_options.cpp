@@ -166,7 +166,7 @@ const char* captureUsageText()
            "  --out PATH     video file to write (default tav.mp4, or tav.mkv with --lossless): H.264 and\n"
            "                 AAC in MP4; a name ending in .mkv writes Matroska\n"
            "  --fps N        frames per second, 1 to 1000 (default 60)\n"
-           "  --png DIR      write DIR/frame_000000.png ... and DIR/audio.wav instead of an MP4 file\n"
+           "  --png DIR      write DIR/frame_000000.png ... and DIR/audio.wav instead of a video file\n"
            "  --seconds S    stop after S seconds of show (default: until the show ends by itself)\n"
            "  --size WxH     scale the 800 x 600 picture into W x H (even, 16 to 7680), aspect kept with black\n"
            "                 bars: whole multiples pixel for pixel, other sizes with a Lanczos filter\n"

@@ -23,6 +23,8 @@ packages=(
   libavformat-dev
   libswscale-dev
   libswresample-dev
+  libavfilter-dev     # the capture's PSNR and SSIM
+  libyuv-dev          # the capture's colour conversion
   # running: Mesa's drivers (tav-capture renders with them where there is no GPU) and the X core fonts of
   # SDL's message boxes
   libegl-mesa0

@@ -9,6 +9,7 @@
 #include "tests/support/gl_fixture.h"
 #include "tools/tav_capture/capture_clock.h"
 #include "tools/tav_capture/png_wav_output.h"
+#include "tests/capture/capture_run.h"
 
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
@@ -44,54 +45,6 @@ typedef std::vector<unsigned char> Pixels;  // 800 x 600 RGB, top row first
 
 static const fs::path buildDir = TAV_BUILD_DIR;
 static const fs::path fastModule = buildDir / "test-content" / "fast" / "Data" / "sfx" / "trancen.xm";
-
-static std::vector<char> fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A fresh folder laid out as a user would: the content archive, and the fast soundtrack as a loose file that
-// wins over the archive's own.
-static fs::path contentFolder(const std::string& name)
-{
-    fs::path dir = fs::temp_directory_path() / ("tav_capture_show_" + name + "_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "Data" / "sfx");
-    fs::copy_file(fastModule, dir / "Data" / "sfx" / "trancen.xm");
-    fs::create_symlink(buildDir / "vel.kod", dir / "vel.kod");
-    return dir;
-}
-
-struct CaptureRunResult {
-    int code = -1;
-    std::string err;
-};
-
-static CaptureRunResult runCapture(const fs::path& dir, const std::string& arguments)
-{
-    std::string command = "cd '" + dir.string() + "' && '" TAV_CAPTURE_EXE "' " + arguments +
-                          " >stdout.txt 2>stderr.txt";
-    CaptureRunResult run;
-    int status = std::system(command.c_str());
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::vector<char> err = fileBytes(dir / "stderr.txt");
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-static Pixels readPngRgb(const fs::path& path)
-{
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    Pixels rgb(PNG_IMAGE_SIZE(image));
-    if (image.width != 800 || image.height != 600 ||
-        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return {};
-    return rgb;
-}
 
 static int countFrames(const fs::path& dir)
 {
@@ -436,7 +389,9 @@ TEST(CaptureRun, BadOptionsMissingDataAndUnwritableOutputFail)
     fs::path dir = fs::temp_directory_path() / ("tav_capture_fail_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    for (const char* arguments : {"--fps 0", "--bogus", "--seconds", "--out x.mp4 --png y"}) {
+    for (const char* arguments : {"--fps 0", "--bogus", "--seconds", "--out x.mp4 --png y", "--crf 52",
+                                  "--lossless --crf 20", "--png y --preset fast", "--size 1920x1081",
+                                  "--out x.mp4 --audio pcm"}) {
         CaptureRunResult run = runCapture(dir, arguments);
         EXPECT_EQ(run.code, 2) << arguments;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -445,7 +400,9 @@ TEST(CaptureRun, BadOptionsMissingDataAndUnwritableOutputFail)
     CaptureRunResult help = runCapture(dir, "--help");
     EXPECT_EQ(help.code, 0);
     std::vector<char> usage = fileBytes(dir / "stdout.txt");
-    EXPECT_NE(std::string(usage.begin(), usage.end()).find("--png DIR"), std::string::npos);
+    for (const char* option : {"--png DIR", "--size WxH", "--crf N", "--preset NAME", "--pixel-format", "--lossless",
+                               "--audio A"})
+        EXPECT_NE(std::string(usage.begin(), usage.end()).find(option), std::string::npos) << option;
 
     CaptureRunResult unwritable = runCapture(dir, "--out /nonexistent-folder/x.mp4");
     EXPECT_EQ(unwritable.code, 1);

@@ -69,3 +69,55 @@ TEST(CaptureOptions, BadInputIsOneLineUsageError)
     parse({"--fps", "abc"}, options, error);
     EXPECT_NE(error.find("abc"), std::string::npos) << "the message names the bad value: " << error;
 }
+
+TEST(CaptureOptions, EncodingOptionsAndTheFileTheyWrite)
+{
+    CaptureOptions options;
+    std::string error;
+    ASSERT_EQ(parse({"--size", "1920x1080", "--crf=0", "--preset", "slow", "--pixel-format=yuv444p", "--audio", "aac"},
+                    options, error),
+              OptionsResult::Run)
+        << error;
+    EXPECT_EQ(options.width, 1920);
+    EXPECT_EQ(options.height, 1080);
+    EXPECT_EQ(options.crf, "0");
+    EXPECT_EQ(options.preset, "slow");
+    EXPECT_EQ(options.pixelFormat, "yuv444p");
+    EXPECT_FALSE(captureWritesMatroska(options));
+
+    CaptureOptions lossless;
+    ASSERT_EQ(parse({"--lossless"}, lossless, error), OptionsResult::Run) << error;
+    EXPECT_EQ(lossless.outPath, "tav.mkv") << "FFV1 needs Matroska";
+    EXPECT_TRUE(captureWritesMatroska(lossless));
+
+    CaptureOptions pcm;
+    ASSERT_EQ(parse({"--out", "A.MKV", "--audio", "pcm", "--crf", "51"}, pcm, error), OptionsResult::Run) << error;
+    CaptureOptions scaledFrames;
+    EXPECT_EQ(parse({"--png", "d", "--size", "16x16"}, scaledFrames, error), OptionsResult::Run) << error;
+}
+
+TEST(CaptureOptions, WrongEncodingValuesAndCombinationsAreOneLineErrors)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--size", "1920"}, {"--size", "1921x1080"}, {"--size", "14x14"}, {"--size", "7682x100"},
+        {"--size", "x1080"}, {"--size", "1920x1080x3"}, {"--size", "-1920x1080"}, {"--size", "99999999x2"},
+        {"--crf", "52"}, {"--crf", "-1"}, {"--crf", "abc"}, {"--crf", ""}, {"--crf", "20dB"},
+        {"--preset", "quick"}, {"--preset", ""}, {"--pixel-format", "rgb24"}, {"--pixel-format", "yuv422p"},
+        {"--audio", "mp3"}, {"--lossless=yes"},
+        // combinations
+        {"--lossless", "--crf", "20"}, {"--lossless", "--preset", "fast"}, {"--lossless", "--pixel-format", "yuv444p"},
+        {"--lossless", "--out", "x.mp4"}, {"--png", "d", "--preset", "fast"}, {"--png", "d", "--crf", "20"},
+        {"--png", "d", "--lossless"}, {"--png", "d", "--audio", "flac"}, {"--audio", "pcm"},
+        {"--out", "x.mp4", "--audio", "flac"}, {"--render-only", "--size", "1600x1200"},
+        {"--render-only", "--crf", "20"},
+    };
+    for (const auto& args : bad) {
+        CaptureOptions options;
+        std::string error;
+        std::string shown;
+        for (const char* a : args) shown += std::string(a) + " ";
+        EXPECT_EQ(parse(args, options, error), OptionsResult::UsageError) << shown;
+        EXPECT_FALSE(error.empty()) << shown;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}

@@ -68,6 +68,7 @@ int main(int argc, char** argv)
         return 1;
     }
     bool ok = writeFile(out / "test-content" / "fast" / kSoundtrackPath, encodeXm(fastSoundtrack(song)));
+    ok = writeFile(out / "test-content" / "bench" / kSoundtrackPath, encodeXm(benchSoundtrack(song))) && ok;
     ok = writeFile(out / "test-content" / "lengths" / kSoundtrackPath, encodeXm(patternLengthsModule(song))) && ok;
 
     std::vector<SheetItem> items;

@@ -27,11 +27,14 @@ __attribute__((constructor(101))) static void choosePullAudio()
 }
 
 static const char* usage =
-    "usage: tav-bench [--quick] [--frames N] [--json PATH] [--profile-scene NAME]\n"
+    "usage: tav-bench [--quick] [--frames N] [--json PATH] [--profile-scene NAME] [--capture-only]\n"
+    "                 [--compare-capture PATH]\n"
     "  --quick               tiny repetition counts and the fast test soundtrack (seconds, not minutes)\n"
     "  --frames N            timed frames per scene (default 200)\n"
     "  --json PATH           where to write the figures (default: bench.json next to tav-bench)\n"
-    "  --profile-scene NAME  only draw that scene (e.g. \"Cube grid 1\"), for perf or callgrind\n";
+    "  --profile-scene NAME  only draw that scene (e.g. \"Cube grid 1\"), for perf or callgrind\n"
+    "  --capture-only        only the capture figures (speed, and the MP4 against its PNG frames)\n"
+    "  --compare-capture PATH  also time the MP4 capture of another tav-capture (an older build) in the run\n";
 
 static bool parse(int argc, char** argv, BenchOptions& options)
 {
@@ -52,6 +55,10 @@ static bool parse(int argc, char** argv, BenchOptions& options)
             if (options.frames < 1) return false;
         } else if (arg == "--json" && hasValue) {
             options.json = argv[++i];
+        } else if (arg == "--capture-only") {
+            options.captureOnly = true;
+        } else if (arg == "--compare-capture" && hasValue) {
+            options.compareCapture = argv[++i];
         } else if (arg == "--profile-scene" && hasValue) {
             options.profileScene = argv[++i];
         } else {
@@ -82,7 +89,7 @@ int main(int argc, char** argv)
     share.frames = std::max(1, options.frames / options.rounds);
     share.loads = std::max(1, (options.loads + options.rounds - 1) / options.rounds);
     share.mixSeconds = options.mixSeconds / options.rounds;
-    for (int r = 0; r < options.rounds; ++r) {
+    for (int r = 0; r < (options.captureOnly ? 0 : options.rounds); ++r) {
         std::fprintf(stderr, "tav-bench: round %d of %d: frames per scene, load, mixing...\n", r + 1, options.rounds);
         if (!runFrameBench(share, rounds[static_cast<size_t>(r)])) {
             std::fprintf(stderr, "tav-bench: the show did not load (is vel.kod next to tav-bench?)\n");
@@ -91,13 +98,15 @@ int main(int argc, char** argv)
         runLoadBench(share, rounds[static_cast<size_t>(r)]);
         runMixingBench(share, rounds[static_cast<size_t>(r)]);
     }
-    BenchReport report = BenchReport::mergeRounds(rounds);
+    BenchReport report = options.captureOnly ? BenchReport() : BenchReport::mergeRounds(rounds);
     std::fprintf(stderr, "tav-bench: capture, memory...\n");
     runCaptureBench(options, report);
-    runMemoryBench(options, report);
-    std::fprintf(stderr, "tav-bench: the position against the sound heard...\n");
-    runDelayBench(options, report);
-    runWineDelayBench(options, report);
+    if (!options.captureOnly) {
+        runMemoryBench(options, report);
+        std::fprintf(stderr, "tav-bench: the position against the sound heard...\n");
+        runDelayBench(options, report);
+        runWineDelayBench(options, report);
+    }
     const double total = wallSeconds() - start;
 
     char date[32];

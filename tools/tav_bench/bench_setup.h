@@ -15,6 +15,8 @@ struct BenchOptions {
     double captureSeconds = 0; // show seconds (load pause included) per capture format; 0: the whole show
     int showFps = 10;          // virtual frame rate of the whole headless show (memory does not depend on it)
     bool fastShow = false;     // the whole show on the fast test soundtrack (for the smoke test)
+    bool captureOnly = false;  // only the capture figures
+    std::string compareCapture; // another tav-capture to time beside this build's (a "before" figure)
     std::string json;          // where bench.json goes; empty: next to the executable
     std::string profileScene;  // set: only draw this scene, for a profiler
 };

@@ -36,6 +36,8 @@ const SceneSpot scenes[] = {
     {"Fly-in", 2176},       {"Closing", 2272},
 };
 
+static_assert(sizeof scenes / sizeof scenes[0] == sceneEnd, "one row per scene of the schedule, in its order");
+
 const float frameStep = 1.0f / 60.0f;
 int heldPosition = 0;
 
@@ -310,4 +312,9 @@ bool runSceneForProfile(const BenchOptions& options)
                     medianOf(std::vector<double>(ms.begin() + static_cast<long>(at), ms.begin() + static_cast<long>(at + 100))));
     finish(prepared);
     return true;
+}
+
+const char* benchSceneName(int scene)
+{
+    return scene >= 0 && scene < sceneEnd ? scenes[scene].name : "";
 }

@@ -11,3 +11,6 @@ bool runFrameBench(const BenchOptions& options, BenchReport& report);
 
 // Draws only the named scene, options.frames times after the warm-up, for a profiler; false for an unknown name.
 bool runSceneForProfile(const BenchOptions& options);
+
+// The name the table gives a scene of the schedule ("Quad field 2"), or "" for none.
+const char* benchSceneName(int scene);

@@ -57,14 +57,24 @@ int main(int argc, char** argv)
         output = std::make_unique<DiscardingOutput>();
         outputName = "nothing (render only)";
     } else if (options.pngDir.empty()) {
+        VideoSettings settings;
+        settings.width = options.width;
+        settings.height = options.height;
+        if (!options.crf.empty()) settings.crf = options.crf;
+        if (!options.preset.empty()) settings.preset = options.preset;
+        settings.fullChroma = options.pixelFormat == "yuv444p";
+        settings.lossless = options.lossless;
+        settings.matroska = captureWritesMatroska(options);
+        settings.audio = !options.audio.empty() ? options.audio : options.lossless ? "flac" : "aac";
         auto mp4 = std::make_unique<Mp4Writer>();
-        if (!mp4->open(options.outPath, captureWidth, captureHeight, options.fps, captureSampleRate))
+        if (!mp4->open(options.outPath, captureWidth, captureHeight, options.fps, captureSampleRate, settings))
             return fail(mp4->error());
         output = std::move(mp4);
         outputName = options.outPath;
     } else {
         auto folder = std::make_unique<PngWavOutput>();
-        if (!folder->open(options.pngDir, captureWidth, captureHeight)) return fail(folder->error());
+        if (!folder->open(options.pngDir, captureWidth, captureHeight, options.width, options.height))
+            return fail(folder->error());
         output = std::move(folder);
         outputName = options.pngDir;
     }

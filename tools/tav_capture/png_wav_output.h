@@ -2,12 +2,16 @@
 #pragma once
 
 #include "tools/tav_capture/capture_output.h"
+#include "tools/tav_capture/frame_scaler.h"
 #include "tools/tav_capture/wav_writer.h"
+
+#include <memory>
 
 class PngWavOutput : public CaptureOutput {
 public:
-    // Creates the folder when it does not exist.
-    bool open(const std::string& dir, int width, int height);
+    // Creates the folder when it does not exist. width x height: the captured pictures; frameWidth x
+    // frameHeight, when given, the size the frames are scaled into (aspect kept, black bars).
+    bool open(const std::string& dir, int width, int height, int frameWidth = 0, int frameHeight = 0);
     bool writeFrame(const unsigned char* rgba, const short* samples, int sampleFrames) override;
     bool finish() override;
 
@@ -19,9 +23,12 @@ public:
     static std::string framePath(const std::string& dir, unsigned long long frame);
 
 private:
+    const unsigned char* scaled(const unsigned char* rgba, std::vector<unsigned char>& buffer);
+
     std::string dir;
     int width = 0;
     int height = 0;
+    std::unique_ptr<FrameScaler> scaler;
     unsigned long long frames = 0;
     WavWriter wav;
 };

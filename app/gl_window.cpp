@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one window and its OpenGL rendering context, the display-mode switch, the projection, the
 // window procedure, and the two flags through which a pass of the main loop ends.
 #include "app/gl_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one window and its OpenGL rendering context: the record, the class, the display-mode switch,
 // the projection and the window procedure, plus the two program-wide flags that end a pass of the main loop.
 #pragma once

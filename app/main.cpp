@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entry routine: the window record, the passes (open, show steps, message and frame loop, close), the
 // frame tick that turns Escape and F1 into requests, and the busy pause used by the show's load step.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entry routine's program-wide state and the frame tick: the whole coupling between the shell and the show.
 #pragma once
 

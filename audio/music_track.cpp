@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The soundtrack player over the sound library: the program-wide sound system, the stream channel table,
 // the library's error texts and MusicTrack.
 #include "audio/music_track.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The soundtrack player: one module song or one stream, read whole into memory, and the music position.
 #pragma once
 

@@ -1,1 +1,2 @@
+// SPDX-License-Identifier: MIT
 // Keeps a library that has no sources yet buildable.

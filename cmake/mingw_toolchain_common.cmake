@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiling for Windows with Debian's MinGW-w64 (the -posix compilers, whose C++ runtime has std::thread
 # and std::mutex). Included by the toolchain file of each target, which sets TAV_MINGW_ARCH.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installing tav like any Linux program, with `cmake --install` or as the Debian package that cpack builds
 # (build/tav_VERSION_amd64.deb): the two programs, the content set, a menu entry with its icon, the manual
 # pages and the documentation. The programs find the content relative to their own folder, so a package and

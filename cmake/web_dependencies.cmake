@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The browser build's libraries, under the names the Linux build gives them, so the program's CMake files are the
 # same everywhere: zlib, minizip's unzip, libglu's projection code and libopenmpt, compiled to wasm by
 # scripts/build-web.sh into TAV_WEB_DEPS. OpenGL itself is the GL stand-in in platform/web: nothing to link.

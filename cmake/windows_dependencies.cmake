@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows build's libraries, under the names the Linux build gives them, so the program's CMake files are the
 # same for both: OpenGL32/GLU32 and zlib from MinGW-w64, the rest cross-built static by scripts/build-windows.sh
 # into TAV_WINDOWS_DEPS. Everything links statically: the exe imports only Windows system DLLs.

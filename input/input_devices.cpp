@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard and mouse through DirectInput: created per pass, polled every frame, with a message box for
 // every failure the user should hear of.
 #include "input/input_devices.h"

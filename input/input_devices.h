@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard and mouse, opened through DirectInput per pass and read once per frame into program-wide buffers.
 #pragma once
 

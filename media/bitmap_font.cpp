@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Display lists for a grid font: glyph i draws cell i (row by row from the picture's top-left) and then
 // translates the origin by the advance, so calling consecutive lists prints left to right.
 #include "media/bitmap_font.h"

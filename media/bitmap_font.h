@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A text font made from one texture holding a grid of equal glyph cells: one display list per cell draws the
 // glyph as a quad and moves the origin right by the advance.
 #pragma once

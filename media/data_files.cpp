@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loose files are read with stdio; archive members through minizip's unzip interface. The archive is opened
 // anew for every request, so replacing or removing it between loads takes effect at once.
 // A file is looked for in the current folder (loose, then in the archive), then in the same way in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-file access for every data file: a loose file on disk first, then a member of the zip data archive,
 // both relative to the current folder; when neither has it, the same two in the installed data folder beside
 // the executable. Buffers come from malloc and belong to whoever takes them.

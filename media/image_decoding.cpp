@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Both decoders check every length against the bytes actually loaded before they allocate or copy, so a
 // truncated or lying file fails instead of being read past its end.
 #include "media/image_decoding.h"

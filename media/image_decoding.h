@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoders that fill an Image's pixel fields from a data file: Targa and Windows bitmap, 24 or 32 bits, and
 // the raw load. Every file comes through loadWholeFile, so it may live on disk or in the data archive.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture family's upload, release, clamping and blits. The blits push and pop both matrices and leave
 // one fixed state behind, whatever the state was before.
 #include "media/sprite.h"

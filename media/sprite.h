@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture family: Image holds decoded pixels, Texture uploads them into an OpenGL texture and lets them
 // go, Sprite adds a clamped window position and two-dimensional blits over the scene.
 #pragma once

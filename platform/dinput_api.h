@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectInput 7 subset the input devices use, with the platform's names, types and values. On Windows this
 // is <dinput.h>; elsewhere platform/common provides the objects over the backend's keyboard and mouse.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound library calls the music player makes (FSOUND for the system and streams, FMUSIC for module songs),
 // with the library's names. Implemented in platform/common over libopenmpt (songs) and libsndfile (streams).
 #pragma once

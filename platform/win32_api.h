@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one header the program includes for Win32 and WGL names. On Windows it is <windows.h>; elsewhere it
 // declares our stand-ins, with the real names, types and constant values, covering only what the program uses.
 // Two backends provide the functions: platform/sdl (the show) and platform/headless (tests, capture).

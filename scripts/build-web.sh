@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds tav for the browser (WebAssembly + WebGL) into build-web/: index.html, licenses.html, tav.js, tav.wasm and
 # the content package content.js + content.data. Installs what it needs (emscripten, node, the native compilers for the
 # content tool), fetches Debian's sources of zlib, libopenmpt and libglu once into build-websrc/, compiles them

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the Windows tav.exe (i686 and x86_64) with Debian's MinGW-w64, linked statically so it imports only
 # Windows system DLLs, and packs build-win32/tav-VERSION-win32.zip and build-win64/tav-VERSION-win64.zip (the exe,
 # vel.kod, README.txt, LICENSE.txt and THIRD-PARTY.txt, the same bytes on every run). Installs what it needs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds everything into build/ at the repository root.
 set -euo pipefail
 cd "$(dirname "$0")/.."

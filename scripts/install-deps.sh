@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building and running tav need, plus any packages named as arguments
 # (scripts/test.sh names what the tests need); does nothing when all are present.
 # --list prints the packages it would see to, one a line, and installs nothing.

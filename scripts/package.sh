@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package build/tav_VERSION_amd64.deb: installs what building needs, builds, runs cpack.
 # Install it with: sudo apt install ./build/tav_*.deb
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and starts the show from build/. Without a display it renders the whole
 # show to build/tav.mp4 instead.
 set -euo pipefail

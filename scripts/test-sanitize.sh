@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The whole test suite a second time, built with clang-14's address and undefined-behaviour sanitizers in
 # build-asan/ and run with leak detection on; then every fuzz target for 30 seconds. Any report fails the run
 # (for the OpenGL 1.1 layer's target: any difference from Mesa, or a report on code that is not Mesa's).

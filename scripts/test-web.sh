@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The browser tests: builds the site (scripts/build-web.sh) and the browser test programs, then runs each case in
 # headless Chromium over its DevTools protocol, each under a time limit, and prints what it measured.
 #   scripts/test-web.sh [--no-build] [CASE...]     CASE: whole_run audio_clock_keys no_webgl no_web_audio

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Windows tav.exe (both targets, skipping what is built) and tests it: system-DLL imports only, then
 # the i686 show under Wine on its own Xvfb screens, and the x86_64 one under wine64. Each Wine prefix is a private
 # temporary folder, made here and removed at the end. Needs the Linux build for vel.kod and the test soundtrack.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test. The end-to-end tests start their own Xvfb servers.
 set -euo pipefail
 cd "$(dirname "$0")/.."

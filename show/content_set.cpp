@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The content set and the show's per-pass steps. The objects are defined here, in this one file and in this
 // order, so that they are constructed in it and destroyed in exactly the reverse: the soundtrack, which opens
 // the sound system, comes last and therefore goes first at exit; the font goes last.

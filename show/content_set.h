@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show's content set: every program-wide object the show loads and draws, and the three show steps that
 // load and release them once per pass.
 #pragma once

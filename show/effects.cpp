@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene effects, drawn in immediate mode from one static vertex table into the window's perspective.
 #include "show/effects.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scenes' drawing routines: the darkening quad, textured-scene preset, cube rows and grid, the g-tile
 // overlay, the quad field, the depth quad and the jitter of sprite positions, with the state they own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The particle fountain, drawn in view space with additive blending and no depth test.
 #include "show/particles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The particle fountain: 4000 textured squares flying from a distant plane toward the viewer, fading in and out
 // over their life and reborn with the frame's texture when their life runs out. Also the show's scratch buffer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one pseudo-random source.
 #include "show/random.h"
 

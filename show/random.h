@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one pseudo-random source: a linear congruential generator that starts at state 1 and is never
 // reseeded, so every run draws the same sequence.
 #pragma once

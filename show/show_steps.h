@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show's four steps as the entry routine calls them once per pass.
 #pragma once
 

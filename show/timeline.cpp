@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show timeline: the frame prologue (darkening, fountain, small brodic), the scene for the music position,
 // the music fade and the closing picture, and the quit once the music has played far enough.
 #include "show/timeline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show timeline: one frame of the show, its scene chosen by the music position.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The present keyboard and mouse, as the DirectInput stand-in's devices read them (dinput_readers.cpp).
 #pragma once
 

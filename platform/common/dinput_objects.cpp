@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectInput 7 subset over the backend's keyboard and mouse: the interface object, the two system
 // devices, their published data formats, and the test seam. Program thread only.
 #include <cstring>

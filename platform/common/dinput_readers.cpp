@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard and mouse behind the DirectInput stand-in: SDL's keyboard state mapped to DirectInput key
 // codes, relative mouse motion, and the wheel gathered from SDL's events. Without SDL's video subsystem (the
 // headless backend) nothing is pressed or moved. Shared by both backends so that no link order can leave the

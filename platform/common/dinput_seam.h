@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test seam of the DirectInput stand-in: make any one call fail, lose a device, and see what was called.
 // Platform-only: the show never includes this.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The audio device output of the sound library stand-in, shared by both backends: an SDL audio device with a
 // buffer of about the requested milliseconds, or, when no real device opens, SDL's dummy driver, which
 // consumes samples silently in real time so the music position still advances.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FSOUND/FMUSIC calls the music player makes, over libopenmpt (module songs) and libsndfile (streams).
 // Called on the program's thread; the output's thread mixes concurrently, so every call takes the sound lock.
 #include <libopenmpt/libopenmpt.h>

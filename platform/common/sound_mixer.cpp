@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mixer of the sound library stand-in: renders every playing song and stream in steps of at most one tick
 // and records, per step, where each source was, so position queries describe what is audible rather than
 // what has been mixed ahead. Runs on whichever thread drives the output, always under the sound lock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared state of the sound library stand-in: the songs and streams, the mixer and the output in use.
 // Every field is guarded by `lock`: the output's thread (if any) mixes under it, the program's calls read under it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The played-frame counter of a device and the real-time clock of the silent output.
 #include "platform/common/sound_output_clock.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The clocks of a real-time sound output, kept apart from the device calls so they can be checked alone: the
 // device's played-frame counter widened to 64 bits, and the real-time clock of the silent output.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stream decoding for the sound library stand-in: libsndfile reads WAV, FLAC, Ogg, Opus and MP3 from the
 // caller's buffer (or a named file); frames are resampled linearly to the mix rate. Runs under the sound lock.
 #include <sndfile.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message queues for both backends: the program calls PeekMessageA, DispatchMessageA, PostMessageA, WaitMessage
 // and DefWindowProcA; this file keeps one queue of input and one of posted messages per window. A peek filtered
 // on a window sees only that window's messages: its queued input first, then what was posted, in posting order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The executable as a module, for both backends: the program calls GetModuleHandleA and GetModuleFileNameA;
 // this file answers them for the one module a process of ours has, the executable itself.
 #include "platform/win32_api.h"

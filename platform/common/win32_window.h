@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What both backends share for windowing: the window and device-context objects behind HWND and HDC, the
 // per-window message queues, and the few hooks each backend provides (its native window, its events).
 // Everything runs on the program's one thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window classes and windows for both backends: the program calls RegisterClassExA, CreateWindowExA, GetDC...;
 // this file keeps the Win32 bookkeeping (class table, window list, user data, WM_CREATE inside creation) and
 // leaves the native window to the backend.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's interface to the code that owns its context: the browser's window code (over a WebGL
 // canvas) or a native backend (over an EGL GLES context). The owner makes the GLES context current, tells the
 // layer once, and asks it to finish the frame before the frame is presented or read. One thread, one context.

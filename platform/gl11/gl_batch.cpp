@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's drawing core over GLES: one shader (colour times texel, then fog), one vertex buffer that
 // collects every primitive as clip-space triangles, lines or points, drawn with one upload and one draw call
 // when the state changes, the buffer fills, or the frame ends. Implements gl11_context.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's primitive assembly: glBegin/glEnd with the current colour, texture coordinate and normal,
 // client arrays with glDrawArrays/glDrawElements, all cut into independent triangles, lines or points for the
 // batch. Quads split as Mesa splits them (0 1 2, 0 2 3, or 0 1 3, 1 2 3 when clipped); in flat shading every vertex of a primitive takes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's display lists: every call GL compiles into a list is recorded as the call itself with
 // its arguments (client data such as pixels and array elements copied as they are at compile time) and
 // replayed by calling it again. Calls GL does not compile (queries, client state, names, glFinish) run at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's matrix stacks (model-view, projection, texture) and the calls on them. Vertices
 // are taken to clip space on the CPU with the product of projection and model-view, so a matrix change never
 // breaks a batch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's pixel rectangles: the unpack state, client pixels read into RGBA as GL's pixel transfer
 // does, the raster position, and glDrawPixels as one rectangle at the raster position rounded as Mesa rounds
 // it, clipped to the window only, and textured and fogged as a fragment of the raster position.

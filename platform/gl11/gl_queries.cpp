@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's state queries: glGetBooleanv, glGetIntegerv, glGetFloatv, glGetDoublev and
 // glIsEnabled, answered from the layer's own state (never from GLES's, which may lag behind the batch), every
 // value of multi-value state, and converted between types as GL converts them. Queries of state the layer does

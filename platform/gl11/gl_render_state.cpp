@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's render state: capabilities, blending, depth, culling, shading, polygon offset,
 // viewport, clears, glGetError and reading pixels back. Changes that affect drawing first draw what the batch
 // holds. The alpha test and dithering are recorded but change nothing: GL's default alpha function passes

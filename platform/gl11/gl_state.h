@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's shared state: the fixed-function state the program sets, the vertex format the
 // batch collects (positions already in clip space, colours final), and the calls between the layer's files.
 // Main thread only, one context.

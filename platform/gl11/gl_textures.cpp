@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's textures: GL texture names mapped to GLES textures (made on first bind, as GL makes
 // them), completeness as GL judges it (level 0, and with a mipmap filter every level down to 1 x 1 of the sizes
 // and format level 0 implies), and images in every GL 1.1 colour format converted on the CPU to the stored

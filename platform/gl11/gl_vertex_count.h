@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where a vertex stands in its glBegin/glEnd primitive, as far as assembly asks: whether it is among the first
 // three, and its place modulo 2, 3 and 4. Past 24 vertices the count steps back by 12, which keeps every such
 // answer, so a primitive of any length never overflows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layer's only contact with the GLES 2 / GLES 3 class API beneath it (WebGL in the browser, Mesa's GLES
 // natively): a table of the entry points it calls, filled once per context by one of two seams. The layer itself
 // defines the plain GL names the program calls, so it cannot reach the API beneath through them.

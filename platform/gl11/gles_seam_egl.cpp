@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native seam: the entry points of the current EGL context (a GLES 2 or 3 one), from eglGetProcAddress. The
 // process may hold Mesa's desktop GL beside the layer, so nothing here goes through the plain GL names.
 #include "platform/gl11/gles_seam.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser's seam: emscripten's emscripten_glXxx aliases of the WebGL calls.
 #include "platform/gl11/gles_seam.h"
 

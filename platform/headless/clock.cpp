@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetTickCount for the headless backend: a 32-bit millisecond counter that is either the monotonic clock or a
 // virtual one moved only by the driver, so tests and captures can set it anywhere (near the wrap, say).
 #include "platform/headless/headless_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel formats, rendering contexts and buffer swaps for the headless backend: the program calls
 // ChoosePixelFormat, SetPixelFormat, wgl* and SwapBuffers; here each device context is an 800 x 600 (the
 // window's client size) RGBA pbuffer with a 16-bit depth buffer on Mesa's surfaceless EGL platform, and each

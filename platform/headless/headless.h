@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The driver of the headless backend, for tests and the capture tool: no window system, an EGL pbuffer
 // (Mesa surfaceless) behind every window, messages injected from here, a clock that is real or virtual,
 // message boxes recorded, and every finished frame handed over at SwapBuffers. Not part of the Win32 subset:

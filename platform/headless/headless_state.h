@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless backend's state, in one struct shared by its files (window, clock, GL). One thread.
 #pragma once
 

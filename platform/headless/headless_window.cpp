@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless backend's windows, display and message boxes: the program calls CreateWindowExA,
 // ChangeDisplaySettingsA, ShowCursor, MessageBoxA...; here they need no window system, and the driver
 // (headless.h) injects what a user and a window manager would do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pull output and the sound test seam for hosts that drive audio themselves (capture, tests).
 #include "platform/headless/pull_audio.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pull output of the sound library: the host mixes exactly the samples it asks for, so audio follows a
 // virtual clock (capture, tests). Platform-only: the show never includes this.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the SDL backend's files share: video start-up limited to real display drivers, and the SDL window
 // behind a window handle. Program thread only.
 #pragma once

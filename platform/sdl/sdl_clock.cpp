@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetTickCount for the SDL backend: the monotonic clock in milliseconds, cut to 32 bits so it wraps as the
 // Windows counter does.
 #include "platform/win32_api.h"

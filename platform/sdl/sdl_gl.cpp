@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel formats, rendering contexts and buffer swaps for the SDL backend: the program calls ChoosePixelFormat,
 // SetPixelFormat, wgl* and SwapBuffers; here they map onto the window's SDL OpenGL context (compatibility
 // profile, double-buffered RGBA, 16-bit depth, requested when the window was created).

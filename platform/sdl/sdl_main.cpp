@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Process entry of the show on the SDL backend: Linux's main calls the program's WinMain as the Windows
 // start-up code would, with the module handle, no previous instance, the command-line tail and SW_SHOWNORMAL.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows, events, display modes, the cursor and message boxes for the SDL backend: the program calls
 // CreateWindowExA, PeekMessageA, ChangeDisplaySettingsA, ShowCursor, MessageBoxA...; this file provides them
 // over SDL2, turning SDL's events into the window's messages (keys as Windows virtual-key codes, Alt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Streams in the browser: the web build has no stream decoder (libsndfile is left out), so opening a stream
 // fails and the sound library reports it as an unreadable file; nothing is ever mixed from a stream.
 #include "platform/common/sound_mixer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The audio output of the sound library in the browser: the main thread mixes and hands blocks to an
 // AudioWorklet (a ScriptProcessor where worklets are missing) on the page's window.tavAudioContext; the audible
 // frame is what the audio clock says is reaching the listener now. Without a running context (none made, or

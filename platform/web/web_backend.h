@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the browser backend's files share: the one canvas, the yields to the browser where the program waits,
 // and the keyboard state behind the DirectInput stand-in. Main thread only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetTickCount for the browser: performance.now() in whole milliseconds, cut to 32 bits so it wraps as the
 // Windows counter does. A program that spins on the counter (the load pause) would freeze the tab, so a read
 // 8 ms or more after the last yield gives the browser a turn first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard and mouse behind the DirectInput stand-in in the browser: the keys held down as the page's key
 // events left them; the mouse never moves and no button is down (the show does not use it, and moving it would
 // need the pointer locked).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Process entry of the show in the browser: the page calls main (callMain) from its start click; main calls
 // the program's WinMain as the Windows start-up code would, then tells the page how it ended.
 #include "app/main.h"

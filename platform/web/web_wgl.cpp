@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel formats, rendering contexts and buffer swaps in the browser: the program calls ChoosePixelFormat,
 // SetPixelFormat, wgl* and SwapBuffers; here they map onto a WebGL context on the page's canvas (WebGL 2, else
 // 1; no alpha, a depth buffer, no antialiasing, the drawing buffer kept between frames because the show never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows, key events, the display mode, the cursor and message boxes in the browser: the program's one window
 // is the page's 800 x 600 canvas; the page's key events become WM_KEYDOWN/WM_KEYUP with the virtual-key codes
 // (Alt combinations and F10 as system keys) and the DirectInput key state; a switch to full screen asks the

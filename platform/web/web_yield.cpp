@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The points where the program gives the browser control: each one tops up the audio output, then sleeps
 // through Asyncify (the program's call stack is saved, the browser runs, the stack is resumed). The sleeping
 // JavaScript imports defined here are named in the link's ASYNCIFY_IMPORTS.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The audio device output of the sound library on Windows: waveOut with a few buffers, refilled from one thread
 // as the device hands them back; the audible frame is what the device reports it has played. When no device
 // opens (no sound card), or the device fails or stops playing in the middle (its sound server went away), the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two winmm calls the waveOut output makes while it plays, reached through pointers so that a test can make
 // the device fail in the middle of a show (as it does when its sound server goes away).
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the install and build scripts: apt-get that waits for another apt and rides out a mirror caught in
 # the middle of a sync, the deb-src lines apt-get source needs, and Debian's source packages unpacked once.
 

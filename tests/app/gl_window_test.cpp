@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window, its context and the projection, on real headless windows and contexts.
 #include "app/gl_window.h"
 #include "tests/support/gl_fixture.h"

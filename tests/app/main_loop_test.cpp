@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WinMain's passes, the frame tick and the busy pause, on the headless backend with a virtual clock. The show's
 // steps are the recording ones of show_probe.cpp; the frame hook plays the user.
 #include "app/main.h"

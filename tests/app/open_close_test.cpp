@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening and closing the window in both modes, and every way the open can fail, on the headless backend.
 #include "app/gl_window.h"
 #include "platform/headless/headless.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recording show steps for the shell's tests (see show_probe.h).
 #include "tests/app/show_probe.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Show steps for the shell's own tests: they record what the entry routine calls, and when, so the passes can
 // be checked without a content set. loadShow does the real step's first part (the per-pass references).
 #pragma once

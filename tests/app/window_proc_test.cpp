@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window procedure's rows and the queue order it relies on, on a real headless window and context.
 #include "app/gl_window.h"
 #include "tests/support/gl_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test files for the audio suites: a scratch folder, XM modules, and WAV / Ogg Vorbis streams written through
 // libsndfile; plus helpers over the pull output.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the click module of the heard-position tests to a file: a click on every row at the show's tempo
 // (speed 6 at 140 BPM), 64-row patterns played `orders` times (default 40, about four and a half minutes).
 //     audio_click_module OUT.xm [ORDERS]

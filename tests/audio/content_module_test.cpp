@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music position on the content set's modules, through the pull output: every row of every order is
 // seen in turn, and the position is always the order times the length of that order's pattern, as the file
 // itself gives it, plus the row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How far the reported music position is from the sound heard: plays a module with a click on every row through
 // the audio device output (SDL on whatever sound server PULSE_SERVER names), records the server's monitor with
 // parec, and compares the moment each click is heard with the moment the position reached its row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The audio device output when its device misbehaves: a named driver with no server behind it, a device whose
 // callbacks stop, a close and re-open in the middle of a song, and a queue as long as the library allows.
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music track over the sound library and its pull output: positions, volume, streams and channels, the
 // life cycle of the sound system and its failure message, all on real modules and streams.
 #include <gtest/gtest.h>

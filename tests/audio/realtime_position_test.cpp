@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // On a machine without a sound card, the device output still runs in real time (the silent output), so a
 // playing module's position advances by the rows that fit in the time that passed.
 #include <gtest/gtest.h>

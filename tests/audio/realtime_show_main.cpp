@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole show on the real-time output: the headless backend with its real clock, the sound library on the
 // audio device output (SDL's dummy driver where there is no sound card), the fast test soundtrack. The music
 // position is logged at every frame and must never decrease, nor hold for 1.5 s once the music runs (the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs realtime_show in a scratch folder with the content set and the fast test soundtrack, on the audio driver
 # SDL_AUDIODRIVER names (SDL's dummy driver, the silent real-time output, when none). With KILL_AFTER, the sound
 # server TAV_SOUND_SERVER_PID names is killed that many seconds after the start.

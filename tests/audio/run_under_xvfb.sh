@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a test program under its own Xvfb, with SDL's audio driver left to SDL's own choice.
 set -euo pipefail
 fdfile=$(mktemp)

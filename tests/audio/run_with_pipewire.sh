@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a command against a private PipeWire (pipewire, wireplumber and pipewire-pulse on a private runtime folder
 # and D-Bus bus) with one null sink as the default, so SDL plays to a real PipeWire and parec records its monitor.
 # Usage: run_with_pipewire.sh SDL_DRIVER COMMAND...   (SDL_DRIVER: pipewire, or pulseaudio through pipewire-pulse)

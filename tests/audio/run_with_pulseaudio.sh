@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a command against a private PulseAudio server with one null sink, so SDL plays to a real sound server and
 # parec can record what it hears from the sink's monitor. Everything the server keeps lives in a scratch folder.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound library stand-in's own contract, below the music track: calls before FSOUND_Init, setup refused
 // while running, invalid handles and channels, and what is audible with a device that buffers ahead.
 #include <gtest/gtest.h>

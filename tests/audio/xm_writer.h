@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes small XM modules for the audio tests: chosen pattern lengths and order list, speed and tempo, and
 // optionally one instrument: a looping square wave struck on the first row of every pattern, or a short click
 // struck on every row.

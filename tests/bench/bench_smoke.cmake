@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs tav-bench --quick and checks that every section printed a row with a figure and that the JSON was written.
 file(REMOVE ${JSON})
 execute_process(COMMAND ${BENCH} --quick --json ${JSON} RESULT_VARIABLE result OUTPUT_VARIABLE output

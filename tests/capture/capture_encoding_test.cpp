@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Captures with the encoding options through the real tav-capture, on a few seconds of the fast soundtrack:
 // each file's codecs, size and pixel format as decoded again, its frames against the PNG frames of the same
 // capture, and reruns byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running tav-capture for the tests; see capture_run.h.
 #include "tests/capture/capture_run.h"
 

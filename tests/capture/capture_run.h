@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the real tav-capture in a fresh folder laid out as a user would: the content archive and the fast test
 // soundtrack as a loose file that wins over the archive's own.
 #pragma once

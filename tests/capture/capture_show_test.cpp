@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-show captures through the real tav-capture on the fast test soundtrack: frame counts, the loading
 // picture through the pause, byte-identical reruns, the WAV against libopenmpt's own render of the module, and
 // captured pictures against the show rendered in this process on the headless GL backend.

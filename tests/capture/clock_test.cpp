@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_capture/capture_clock.h"
 
 #include <gtest/gtest.h>

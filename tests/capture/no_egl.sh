@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # tav-capture where EGL offers no driver (GLVND pointed at no vendor): the program's message is followed by one
 # line saying why, with EGL's error and the display that was tried. Usage: no_egl.sh TAV_CAPTURE BUILD
 set -euo pipefail

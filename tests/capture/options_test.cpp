@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_capture/capture_options.h"
 
 #include <gtest/gtest.h>

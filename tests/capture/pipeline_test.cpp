@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The capture's frame pipeline: frames reach the output whole and in order whatever order the workers finish
 // in, no more than the allowed number are held, and a failing frame stops the rest with its reason. Also the
 // PNG output through the pipeline against the same frames written one by one.

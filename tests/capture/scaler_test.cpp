@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_capture/frame_scaler.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_capture/mp4_writer.h"
 #include "tools/tav_capture/png_frame.h"
 #include "tools/tav_capture/png_wav_output.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated data archive as the program sees it: every member found by the program's own lookup, every
 // picture decoded by the program's own Targa decoder at a size that suits where the show draws it.
 #include <algorithm>

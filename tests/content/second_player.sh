@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The generated soundtracks load and play in Debian's xmp and openmpt123 without warnings.
 # Usage: second_player.sh BUILD_DIR
 set -eu

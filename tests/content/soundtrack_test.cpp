@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated soundtracks played through libopenmpt: structure, length, sections and how they sound.
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # tav started a moment before its display: the X server comes up 0.4 s after tav, and tav must still open its
 # window there instead of giving up at once. Usage: late_display.sh TAV WORKDIR
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # tav started where no display can be opened: each message, printed on stderr since no box can be shown, is
 # followed by one line saying why, with SDL's error text and the display that was tried.
 # Usage: no_display.sh TAV WORKDIR

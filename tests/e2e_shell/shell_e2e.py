@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Drives the real tav under its own Xvfb as a person would: xdotool for keys and the pointer, python3-xlib for
 the window manager's close request and the window's properties. Usage: shell_e2e.py CASE TAV WORKDIR"""
 import os

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The real tav under its own Xvfb, watched through screenshots of the root window as a viewer would see it.
 Usage: show_e2e.py CASE TAV BUILD_DIR, CASE one of fast_run, default_archive, f1_round_trip."""
 import os

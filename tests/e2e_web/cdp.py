@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A small Chrome DevTools protocol client for the browser tests: a headless Chromium with a fresh profile, a
 folder served over HTTP on 127.0.0.1 from a thread, one page driven over its WebSocket (evaluate, clicks, keys,
 screenshots as RGB pixels, console and exceptions collected). The browser is always killed on the way out, also

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser frame bench; see frame_bench_web.h.
 #include "tests/e2e_web/frame_bench_web.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native side of the show frames: loads the show from CONTENT_DIR/vel.kod on the headless backend (virtual
 // clock, pull audio, so the load pause takes no time), draws every shot and writes OUTDIR/NAME.rgba (800 x 600
 // RGBA, rows bottom-up).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shots, and how both programs step the show's timeline through them.
 #include "tests/e2e_web/frame_steps.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Show frames at fixed music positions, drawn with the same deterministic steps natively (headless, Mesa) and
 // in the browser (the web platform and the GL stand-in), so a test can compare the two pictures.
 #pragma once

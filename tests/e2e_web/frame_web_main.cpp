@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser side of the show frames: opens the show's window through the program's own window code on the
 // web platform (the canvas's WebGL context), loads the show from vel.kod in the current folder (the page's
 // content package), draws every shot and leaves the pictures for the page: window.frameShots = [{name, pixels

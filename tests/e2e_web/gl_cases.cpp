@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GL cases: each resets the state it relies on, draws, and reads its corner of the window back.
 #include "tests/e2e_web/gl_cases.h"
 

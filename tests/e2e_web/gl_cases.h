@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small OpenGL 1.1 pictures, each covering one feature the show uses, drawn the same way by a native program
 // (Mesa) and by the browser build (the GL stand-in over WebGL) so a test can compare them pixel by pixel.
 // Each case draws into the window's lower-left caseWidth x caseHeight pixels from a reset state.

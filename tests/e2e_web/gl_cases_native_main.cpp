@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native side of the GL cases: opens the show's window on the headless backend (Mesa), draws every case
 // and writes each as OUTDIR/NAME.rgba (caseWidth x caseHeight RGBA, rows bottom-up).
 // Usage: gl_cases_native OUTDIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser side of the GL cases: makes the canvas's WebGL context as the web window code makes it, hands it
 // to the GL stand-in, draws every case and leaves the pixels for the page: window.glCases = [{name, webgl,
 // pixels (Uint8Array, caseWidth x caseHeight RGBA, rows bottom-up)}], then window.glCasesDone = true.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The show in headless Chromium, heard: its song is a click on every row at the show's tempo, Chromium plays it
 unmuted into the sound server PULSE_SERVER names, and the server's null sink is recorded from its monitor. The
 row the page reports at each moment (performance.timeOrigin + performance.now()) is compared with the click

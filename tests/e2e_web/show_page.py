@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """What the browser tests of the show share: a served copy of the built site with a chosen content package, the
 start of the show through its page (ready, the start click, running), the page's report window.tav, the sound
 output's report window.tavAudio, and the soundtrack's timing read from the XM file itself."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The show in headless Chromium, through its page: a whole run with the fast test soundtrack (the loading
 picture centred, lit scenes, the closing picture, the reported end), the audio clock against the music position
 the program sees, Escape and F1, and pages without WebGL or without Web Audio.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Web versus native pictures: the GL cases drawn by Mesa natively and by the GL stand-in over WebGL in headless
 Chromium (SwiftShader), compared case by case; and a show frame at fixed music positions drawn both ways.
 Prints the largest per-channel difference of each comparison and fails above the tolerance.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Windows console program for the sound tests under Wine: plays a module through the sound library's waveOut
 // output and prints the music position whenever it changes, with the wall-clock time (Unix microseconds, from
 // GetSystemTimePreciseAsFileTime, the clock a Linux recorder beside Wine reads too).

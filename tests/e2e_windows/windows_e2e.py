@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The Windows tav.exe under Wine on its own Xvfb screen, watched through screenshots and driven with xdotool as a
 person would. Usage: windows_e2e.py CASE EXE BUILD_DIR WINEPREFIX
 CASE: imports (EXE may be several), fast_run, escape, f1_close, mode_switch_failed, double_click, sound_device

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The Windows sound output under Wine, played into a private PulseAudio server through Wine's PulseAudio driver
 (run under tests/audio/run_with_pulseaudio.sh). Usage: wine_sound.py CASE PROBE WINEPREFIX [--check]
 CASE: offset (a click on every row, the server's monitor recorded: how far the position reported runs after the

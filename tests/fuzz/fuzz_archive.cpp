@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: whole-file loads of members of a fuzzed data archive, under a fixed name and under the name
 // of the archive's first member, through the plain load, the size query, a reader and the Targa decoder.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the Windows bitmap decoder on arbitrary file bytes.
 #include <cstddef>
 #include <cstdint>

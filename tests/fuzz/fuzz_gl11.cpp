@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the OpenGL 1.1 layer against Mesa's own GL 1.1. The input is read as a program of GL 1.1
 // calls; it runs once on each side (tests/gl11/gl11_pair.h), logging every error and query answer, and the
 // two logs must agree exactly and the two 64 x 64 pictures within the rasterizers' rounding. Anything else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the fuzz targets: the readers under test take file names, so each input is written to a
 // file in a private scratch folder that is the current directory for the whole run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the raw load. The first five bytes choose the caller's width, height and format; the rest is
 // the file, so the fuzzer explores dimensions that do and do not fit it.
 #include <cstddef>

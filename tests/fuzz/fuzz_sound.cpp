@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the sound library stand-in loads the bytes as a module song and as a stream from memory, mixes
 // a little of each through the pull output and asks for positions, lengths and volumes.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Touches every byte a decoded picture claims to hold, so a buffer shorter than its width, height and
 // format say is caught by the address sanitizer at once.
 #pragma once

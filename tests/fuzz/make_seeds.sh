@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Seed inputs for the fuzz targets: small valid files of each kind (written here, by ImageMagick, by zip and
 # by Python's zipfile) and the smaller files of the content set in BUILD. Usage: make_seeds.sh BUILD OUT
 set -euo pipefail

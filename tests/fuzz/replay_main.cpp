@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replays inputs through a fuzz target without libFuzzer: each argument is a file or a folder of files.
 // Used by ctest on the checked-in regression inputs, in every build.
 #include <dirent.h>

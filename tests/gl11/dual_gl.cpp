@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two contexts of the in-process comparison, on one surfaceless EGL display.
 #include "tests/gl11/dual_gl.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The same OpenGL 1.1 calls drawn twice in one process, with the same rasterizer (Mesa's llvmpipe) both times:
 // once by Mesa's own GL 1.1 (a desktop compatibility context) and once by the OpenGL 1.1 layer of
 // platform/gl11/ over a GLES 3 (or GLES 2) context, each into a pbuffer of its own on Mesa's surfaceless EGL.

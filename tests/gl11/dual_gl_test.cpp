@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The comparison is only worth its bounds if the two sides really are two contexts: each keeps its own picture
 // and error state, and a restart gives both GL's initial state again.
 #include "tests/gl11/dual_gl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // For code written with the plain GL 1.1 names (the GL cases): included before anything else (-include), it
 // turns every call into a call through gl11, the table of the side being drawn, and gluPerspective into the
 // same matrix built here (libGLU would call the layer's names whatever side is current).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Both renderers on Mesa's surfaceless EGL platform: one display, one pbuffer and context per side.
 #include "tests/gl11/gl11_pair.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Two renderers of the same OpenGL 1.1 calls in one process: Mesa's own GL 1.1 (a compatibility context) and
 // the OpenGL 1.1 layer over Mesa's GLES 3, both on llvmpipe and both on a small surfaceless pbuffer. The
 // program calls either through a table of entry points: Mesa's come from eglGetProcAddress (the process links

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two ways to fill the GL 1.1 table.
 #include "tests/gl11/gl11_table.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A table of the OpenGL 1.1 entry points the layer implements, filled either with Mesa's own (a desktop GL
 // compatibility context, through eglGetProcAddress) or with the layer's functions, so that one GL 1.1 call
 // sequence written against the table draws on either side in one process. The list is the layer's: a function

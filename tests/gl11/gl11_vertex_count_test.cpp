@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The primitive assembly's vertex count: a glBegin of any length must keep every vertex's place in its
 // triangle, quad or strip, also where a plain int count would have overflowed.
 #include "platform/gl11/gl_vertex_count.h"

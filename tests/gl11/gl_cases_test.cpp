@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser's GL cases drawn in one process by Mesa's GL 1.1 and by the layer over Mesa's GLES (llvmpipe
 // both), each held to the bound measured for it. Both read-backs of a case failing its bound are written to
 // the test's folder as NAME.mesa.rgba and NAME.layer.rgba (256 x 192, rows bottom-up).

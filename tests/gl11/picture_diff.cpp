@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture comparison.
 #include "tests/gl11/picture_diff.h"
 

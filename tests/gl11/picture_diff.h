@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How far two read-backs of the same drawing lie apart: the largest per-channel difference and how many pixels
 // differ at all, apart for pixels inside shapes (the reference's 3 x 3 neighbourhood is flat) and on edges
 // (geometric edges, texel edges of magnified textures), where a pixel centre on the other side of an edge can

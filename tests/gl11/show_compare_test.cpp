@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show drawn twice by separate programs, each on Mesa's llvmpipe: by the desktop-GL build and by the same
 // program over the OpenGL 1.1 layer on GLES 3. The frames at fixed music positions (show_frame_native against
 // show_frame_gl11) and a whole show captured as PNG (tav-capture against tav-capture-gl11, the fast test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile data archives: members that lie about their size, method or place, broken and truncated
 // archives. Every one must give a failed load, allocate no more than the archive could fill, and leave
 // well-formed neighbours readable.

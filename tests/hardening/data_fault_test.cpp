@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults around the data files: the archive vanishing between loads, directories where files should be, and
 // files that cannot be read. Each falls through to the next place to look or fails cleanly.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile Targa and bitmap files: each must fail to load, read nothing outside its bytes and allocate no
 // more than the file itself could fill.
 #include <climits>

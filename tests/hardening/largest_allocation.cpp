@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/hardening/largest_allocation.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults the whole program must survive, on the headless backend with a virtual clock: a soundtrack the sound
 // library rejects, soundtracks with hostile headers, a window that cannot be made, every input-device call
 // failing. Each run ends through WinMain with the exit code and the messages the program promises.

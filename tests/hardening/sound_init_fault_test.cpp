@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The audio output failing to open: the soundtrack is built before WinMain runs and opens the sound system
 // then, so the failure is armed by an object constructed ahead of every other one in this program.
 #include <gtest/gtest.h>

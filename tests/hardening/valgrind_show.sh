@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the whole headless show with the fast test soundtrack under memcheck: any invalid read or write, use
 # of an uninitialised value, or block definitely lost fails the run. The suppressions cover Mesa and LLVM
 # internals only. Usage: valgrind_show.sh VALGRIND PROGRAM BUILD SUPPRESSIONS

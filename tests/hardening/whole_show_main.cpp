@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole show, headless, on a virtual clock that moves only when the program looks at it, with the sound
 // stand-in's pull output fed in step: a short, deterministic run to watch under valgrind. Run it in a folder
 // holding the data files; an optional argument sets the frames per second of show time (default 2).

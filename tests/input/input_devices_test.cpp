@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input devices over the DirectInput stand-in on the headless backend: every creation failure, the
 // release order, lost devices while polling, and polling an empty object.
 #include <gtest/gtest.h>

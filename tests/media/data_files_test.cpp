@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loose files and archive members made by the zip tool and by Python's zipfile, read back through the real
 // minizip calls.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Targa and bitmap decoding of files written by ImageMagick and of hand-made edge cases and malformed files.
 // Built with the address sanitizer, so a read past any loaded buffer fails the test.
 #include <cstdlib>

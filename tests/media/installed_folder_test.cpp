@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The installed data folder: after the current folder and its archive, files are looked for beside the
 // executable (its folder joined with ../share/tav), loose first, then in the archive there. This suite stands
 // in for GetModuleFileNameA to place the executable inside each test's scratch folder.

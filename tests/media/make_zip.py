@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes a zip archive with Python's zipfile: make_zip.py ARCHIVE stored|deflated NAME FILE [NAME FILE ...].
 # Member names are kept exactly as given (back-slashes, "./" and duplicates included).
 import sys

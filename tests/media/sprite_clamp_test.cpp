@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sprite positions are clamped into the box on every move; the upper bounds are applied last.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures, sprites and the font rendered in a real headless OpenGL context: pixels read back with
 // glReadPixels, exact vertices and texture coordinates taken from feedback mode, state read with glGet.
 #include "platform/win32_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/media/test_files.h"
 
 #include <cstdio>

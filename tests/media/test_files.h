@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scratch folders and byte files for the media tests. Each test works in its own fresh folder, made the
 // current directory, since data file names are relative to it.
 #pragma once

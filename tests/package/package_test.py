@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """tav installed as a Linux program. Usage: package_test.py CASE BUILD_DIR
   staged: `cmake --install` into a fresh prefix: exactly the expected files, manual pages that render, a desktop
           entry that validates, and the staged tav-capture finding the staged content from an empty folder.

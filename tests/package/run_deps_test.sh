@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # scripts/run.sh installs only what building and running need: no package that only the tests want (those
 # scripts/test.sh names) may be among the packages scripts/install-deps.sh installs, nor among everything
 # they depend on, as apt resolves them on a fresh machine (recommends are not installed).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetModuleFileNameA as Windows documents it: the executable's full path, its length as the result, and a
 // buffer too small for it filled with as much as fits and a terminator, the result then being the size.
 #include "platform/win32_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The clocks of the real-time sound output: the device's wrapping played counter and the silent output's
 // real-time clock across a sleep.
 #include <gtest/gtest.h>

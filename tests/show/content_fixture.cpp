@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "content_fixture.h"
 
 #include <cstdlib>

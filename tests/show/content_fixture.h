@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scratch working folder for tests that load the real content set: the archive built by make_content, the
 // fast test soundtrack, and nothing else unless a test puts it there. The virtual clock moves on every read,
 // so the load step's busy pause passes quickly.

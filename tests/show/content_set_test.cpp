@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The content set's steps with the real content: the loading picture, the full load with its pause, missing
 // files, the shutdown's releases, a second pass, and the music fade on a real song.
 #include "content_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watches the content set go at process exit: the GL deletions made by the objects' destructors are seen on
 // their way to the real driver, so their order can be compared with the order of construction, reversed. The
 // soundtrack must be gone before the first picture, the font's lists must come last. The verdict is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The particle fountain and the scene effects on a real headless GL context, pixels read back.
 #include "show_gl.h"
 

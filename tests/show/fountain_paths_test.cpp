@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fountain drawn grouped by texture beside its in-order reference: the same run of the real show, frame by
 // frame, once each way. The update must not differ at all; the pictures only by blending's rounding.
 #include "content_fixture.h"

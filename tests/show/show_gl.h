@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the show's GL tests on top of the shared window fixture: a virtual clock, a filled colour
 // buffer and solid-colour textures put straight into sprites.
 #pragma once

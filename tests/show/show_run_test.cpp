@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole program on the headless backend: WinMain with the real show steps, a virtual clock that the busy
 // pause moves, and frames taken at SwapBuffers. Each test works in its own scratch folder.
 #include <gtest/gtest.h>

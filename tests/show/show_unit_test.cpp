@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show's pure logic: the random source, the scene schedule, position jitter, the quad field's offsets and
 // the scratch buffer. Each test runs in its own process under ctest, so the generator starts at state 1.
 #include <gtest/gtest.h>

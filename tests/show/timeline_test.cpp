@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each test runs in its own process under ctest, so the timeline, the effects and the generator start fresh.
 // Whole frames of the show at chosen music positions: the prologue, each scene's drawing and counters, the
 // particle index the next frame uses, the random draws in frame order, the fade, the closing picture and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless GL window fixture for tests (see gl_fixture.h).
 #include "tests/support/gl_fixture.h"
 

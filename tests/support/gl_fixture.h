@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A GoogleTest fixture with a real OpenGL context: an 800 x 600 window opened through the program's own
 // registerGLWindowClass and openGLWindow on the headless backend (EGL, Mesa surfaceless), so each test starts
 // with a current context, the show's projection (45 degrees, near 1, far 100) and model-view matrix mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fixture for tests that run the whole program through WinMain on the headless backend: each test in its own
 // scratch folder (named after folderTag()), the backend reset, a virtual clock that every read moves by 7 ms
 // so the load step's busy pause passes quickly, and the input-device seam reset; all undone afterwards.

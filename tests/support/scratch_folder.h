@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fresh folder under /tmp made the current directory for one test, since data file names are relative to it.
 // Call enter from SetUp (it asserts) and leave from TearDown: back to the previous folder, the scratch removed.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A private Xvfb screen for the end-to-end tests: started on a free display number, driven with xdotool for
 keys and the pointer and with python3-xlib for window properties."""
 import os

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show's window on the headless backend; see headless_show_window.h.
 #include "tools/headless_window/headless_show_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The show's window record and window class, filled as the entry routine fills them (class "OpenGL", title
 // "T.A.V.", 800 x 600, 32 bits), opened through registerGLWindowClass and openGLWindow on the headless backend.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A floating-point RGBA picture with the few drawing operations the content pictures are made of.
 // Colours are stored premultiplied by alpha, so "over" and additive light compose without fringes.
 #pragma once

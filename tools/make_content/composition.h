@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The soundtrack's composition, and the two small modules the tests use.
 #pragma once
 

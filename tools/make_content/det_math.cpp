@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/make_content/det_math.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Deterministic maths for the content generator: only IEEE basic operations, so the same input gives the same
 // bits on every machine and library version (the libm versions of these may differ in the last place).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_content: draws the default pictures, composes the soundtrack and packs them into the data archive.
 // Usage: make_content OUTPUT_FOLDER
 // Writes OUTPUT_FOLDER/vel.kod, OUTPUT_FOLDER/content-sheet.png, the program's icon in the sizes a desktop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pictures of the default content set: one drawing function per picture, and the list of all of them
 // under the paths the show asks for.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GameFont texture: a 16 x 16 grid of 16 x 16 cells, the glyph of character code i in cell i, counted
 // row by row from the top-left. Glyphs are 9 pixels wide so that the font's advance of 10 leaves a gap.
 #include "tools/make_content/pictures.h"

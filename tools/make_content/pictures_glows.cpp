@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Particle textures: soft glows of different colours and shapes, fully transparent at the borders so the
 // small additive quads of the fountain never show their edges.
 #include <algorithm>

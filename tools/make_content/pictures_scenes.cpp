@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scene pictures: the cube face, the cube grid's backdrop, the frame over the cube rows, the two planets,
 // the tambourine and the little boat.
 #include <algorithm>

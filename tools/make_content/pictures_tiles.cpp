@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The six g tiles: bold light shapes on transparency, drawn on the front face of a quad that flies from
 // behind the cube grid at the viewer, tinted warm by the show.
 #include <cmath>

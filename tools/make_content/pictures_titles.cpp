@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Title pictures: the loading and closing screens, the two logos, "PRESENTS", the unrolling column and the
 // three credit panels. All lettering is our pixel font; the backgrounds are transparent where the show's
 // trails and particles should shine through.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Our own 5 x 7 pixel font for printable ASCII (32 to 126), and the lettering drawn with it.
 #pragma once
 

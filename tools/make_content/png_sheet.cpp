@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/make_content/png_sheet.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The content sheet: every picture on one PNG with its name, over a checkerboard that shows transparency.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generator's own seeded random source: the same seed gives the same sequence everywhere.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/make_content/synth.h"
 
 #include <algorithm>

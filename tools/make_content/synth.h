@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The soundtrack's instruments, synthesised: drums from noise and swept sines, the tonal instruments from
 // band-limited saws. Every function gives the same samples on every run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/make_content/targa_writer.h"
 
 std::vector<uint8_t> encodeTarga(const Canvas& canvas)

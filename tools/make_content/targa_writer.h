@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Uncompressed true-colour Targa files, 32 bits with alpha, bottom row first as OpenGL expects.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An XM (FastTracker 2 extended module) writer: header, order table, packed patterns, and instruments with one
 // delta-encoded 16-bit sample each.
 #pragma once

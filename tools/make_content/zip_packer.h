@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packs named members into a zip archive with minizip: deflated, fixed timestamps, names as given.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tav-bench: how fast the show runs here. Frame times per scene, the fountain beside a vertex-array reference,
 // capture speed, load time, peak memory of a whole show and the sound mixer's cost, printed as a table and
 // written to bench.json next to the executable. Figures only: nothing here passes or fails on a timing.

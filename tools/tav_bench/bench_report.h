@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The benchmark's results: rows of a printed table, and the same figures as JSON.
 #pragma once
 

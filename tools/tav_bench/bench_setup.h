@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every measurement of the benchmark shares: its options, scratch folders holding the content set, and
 // the show's window on the headless backend with the content set loaded, the load step's pause skipped.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing figures of the benchmark: wall and CPU clocks, and the summary of many repetitions of one measurement.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the device delay probe built beside tav-bench (a module with a click on every row, played through SDL
 // to a private sound server whose null sink is recorded) on every path it can, and reports per path how far
 // the position runs after the sound heard (negative: the picture is early), every row a sample.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The music position against the sound heard through a real sound server, with the audio device's delay
 // counted and ignored.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_bench/frame_bench.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame times of the show at 800 x 600 on the headless backend: each scene of the schedule with the music
 // position held inside its range, the parts of a frame on their own, and the fountain beside its vertex-array
 // reference.

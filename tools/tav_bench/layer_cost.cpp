@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_bench/layer_cost.h"
 
 #include "platform/gl11/gles_seam.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_bench/other_bench.h"
 
 #include <cstdint>

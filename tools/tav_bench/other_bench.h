@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The measurements that run the show's pieces outside a frame: load time, the sound mixer beside libopenmpt,
 // capture speed (the tav-capture tool beside this program), and peak memory of a whole headless show.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/tav_bench/reference_fountain.h"
 
 #include <cstddef>

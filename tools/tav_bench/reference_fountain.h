@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fastest way this GL draws the fountain's pixels: the same 4000 squares, colours and textures as the
 // fountain's immediate-mode strips, from client-side vertex arrays, one glDrawArrays per run of particles that
 // draw with the same texture. Draws the particles as they stand; moves nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the Wine sound test's offset case (the Windows build's sound probe under Wine, played through Wine's
 // PulseAudio driver into a private server whose null sink is recorded) when the Windows build is there, and
 // reports how far the position runs after the sound heard (negative: the picture is early).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The position against the sound heard for the Windows build under Wine (wine_delay_bench.cpp).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame grid arithmetic; see capture_clock.h.
 #include "tools/tav_capture/capture_clock.h"
 

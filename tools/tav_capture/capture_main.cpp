@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tav-capture: renders the show offline. It runs the program's own WinMain, the whole show, on the headless
 // backend with a virtual clock and the sound library's pull output, and writes every frame a viewer would see,
 // with the audio heard during it, to an MP4 file or to PNG frames and a WAV file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parses tav-capture's options: "--name value" or "--name=value"; unknown options and bad values are usage errors.
 #include "tools/tav_capture/capture_options.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command-line options of tav-capture. Parsing never exits: it returns what to do and, on a usage error, the
 // one-line message to print (the caller exits with code 2).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where captured frames go: an MP4 file, or a folder of PNG frames with one WAV file. Each frame is one video
 // picture (width x height RGBA, top row first) and the interleaved stereo 16-bit samples that play during it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Progress and summary lines of a capture; see capture_progress.h.
 #include "tools/tav_capture/capture_progress.h"
 

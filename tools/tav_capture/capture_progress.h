@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress lines (on stderr) and the summary line of a capture.
 #pragma once
 

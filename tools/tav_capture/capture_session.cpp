@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One capture on the headless backend; see capture_session.h. Runs on the program's only thread, inside its
 // own SwapBuffers and GetTickCount calls.
 #include "tools/tav_capture/capture_session.h"

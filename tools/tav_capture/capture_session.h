@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives one capture: the headless backend's virtual clock, its frame sink and its tick-read hook, and the pull
 // output's mixer. Every presented frame is written with exactly its span of audio and moves the clock to the
 // next frame's start; a busy wait on the tick counter moves the clock one millisecond per read and writes the

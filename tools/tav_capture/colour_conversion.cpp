@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour conversion through libyuv; see colour_conversion.h. libyuv names formats by the word they make on a
 // little-endian machine: its "ABGR" is the bytes R, G, B, A, and its "ARGB" the bytes B, G, R, A.
 #include "tools/tav_capture/colour_conversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RGBA pictures (bytes R, G, B, A, top row first) into the planes the encoders take, through libyuv: BT.601
 // coefficients with video (16-235) range, chroma of 4:2:0 the average of each two by two block. libyuv's SIMD
 // rows do this about twenty times faster than libswscale's exact path, and the result is the same on every run.

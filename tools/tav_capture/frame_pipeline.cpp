@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The capture's frame pipeline; see frame_pipeline.h.
 #include "tools/tav_capture/frame_pipeline.h"
 

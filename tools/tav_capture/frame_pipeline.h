@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Overlaps a capture's rendering with its output: the show's thread hands each frame over and goes on to draw
 // the next, while worker threads prepare frames (several at once where the output allows) and write them
 // strictly in order. At most `inFlight` frames are held; a hand-over waits while all are taken. The output sees

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Aspect-kept scaling of captured frames through libswscale; see frame_scaler.h.
 #include "tools/tav_capture/frame_scaler.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scales captured RGBA pictures into a larger or smaller frame with their aspect kept: the picture is centred
 // and the bars beside or above it are black. Whole multiples of the source size are scaled pixel for pixel
 // (nearest neighbour keeps the show's hard edges exact); any other size goes through a Lanczos filter.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The video file output through libavformat / libavcodec; see mp4_writer.h.
 #include "tools/tav_capture/mp4_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The video file output: H.264 (libx264 when libavcodec has it, else its own H.264 or MPEG-4 encoder) or, for
 // lossless frames, FFV1 in RGB; AAC, FLAC or 16-bit PCM audio; an MP4 or Matroska file, through libavformat and
 // libavcodec. Every setting that could vary between runs is pinned: a fixed number of encoder threads (two;

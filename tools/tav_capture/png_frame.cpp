@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PNG frames through libpng, compressed in memory; see png_frame.h.
 #include "tools/tav_capture/png_frame.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes one picture as an 8-bit RGB PNG file. The settings are fixed (zlib level 3, libpng's default filters,
 // no time or text chunks), so the same pixels always give the same bytes.
 #pragma once

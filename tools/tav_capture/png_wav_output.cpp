@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder output of PNG frames and one WAV file; see png_wav_output.h.
 #include "tools/tav_capture/png_wav_output.h"
 

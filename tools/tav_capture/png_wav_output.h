@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder output: DIR/frame_000000.png, frame_000001.png, ... one per video frame, and DIR/audio.wav.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding a capture again and measuring it against its PNG frames; see video_quality.h.
 #include "tools/tav_capture/video_quality.h"
 

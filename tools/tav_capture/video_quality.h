@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How close a video file's frames are to the PNG frames of the same capture: each frame decoded again with
 // libavcodec, turned into RGB as a player would show it (BT.601, video range), and compared with FFmpeg's own
 // psnr and ssim filters through libavfilter. Used by tav-bench and the tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WAV output through libsndfile; see wav_writer.h.
 #include "tools/tav_capture/wav_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A 16-bit stereo PCM WAV file at the capture's sample rate, written through libsndfile as samples arrive.
 #pragma once
 

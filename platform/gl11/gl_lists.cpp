@@ -5,6 +5,7 @@
 #include "platform/gl11/gl_state.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct List {
 
 // Never destroyed: a program may delete its lists from its own static destructors, after this file's.
 std::map<GLuint, List>& lists = *new std::map<GLuint, List>;
+constexpr GLsizei maxListRange = 1 << 20;
 GLuint compiling = 0;
 GLenum compileMode = 0;
 bool compilingPrimitive = false;   // a glBegin was compiled into the list and its glEnd not yet
@@ -118,24 +120,25 @@ GLuint glGenLists(GLsizei range)
     }
     if (range == 0)
         return 0;
-    // The first run of free names long enough; names already in use stay as they are.
-    GLuint first = 1;
-    for (;;) {
-        GLuint clash = 0;
-        for (GLuint n = first; n < first + static_cast<GLuint>(range); ++n)
-            if (lists.count(n)) {
-                clash = n;
-                break;
-            }
-        if (!clash)
-            break;
-        first = clash + 1;
-        if (first + static_cast<GLuint>(range) < first)
-            return 0;   // the name space is spent
+    // Every reserved name costs an entry: a range beyond any real program's is refused as a driver out of
+    // memory refuses it, rather than allocating without bound.
+    if (range > maxListRange) {
+        glStateError(GL_OUT_OF_MEMORY);
+        return 0;
     }
-    for (GLuint n = first; n < first + static_cast<GLuint>(range); ++n)
-        lists[n];
-    return first;
+    // The first run of free names long enough, found from the names in use (in order); those stay as they are.
+    std::uint64_t first = 1;
+    for (const auto& entry : lists) {
+        if (entry.first >= first + static_cast<std::uint64_t>(range))
+            break;
+        if (entry.first >= first)
+            first = static_cast<std::uint64_t>(entry.first) + 1;
+    }
+    if (first + static_cast<std::uint64_t>(range) - 1 > 0xffffffffu)
+        return 0;   // the name space is spent
+    for (std::uint64_t n = first; n < first + static_cast<std::uint64_t>(range); ++n)
+        lists[static_cast<GLuint>(n)];
+    return static_cast<GLuint>(first);
 }
 
 void glDeleteLists(GLuint first, GLsizei range)
@@ -146,8 +149,10 @@ void glDeleteLists(GLuint first, GLsizei range)
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    for (GLsizei i = 0; i < range; ++i)
-        lists.erase(first + static_cast<GLuint>(i));
+    // Only the names in use are visited, so a huge range costs no more than the lists there are.
+    const std::uint64_t end = static_cast<std::uint64_t>(first) + static_cast<std::uint64_t>(range);
+    const auto last = end > 0xffffffffu ? lists.end() : lists.lower_bound(static_cast<GLuint>(end));
+    lists.erase(lists.lower_bound(first), last);
 }
 
 GLboolean glIsList(GLuint name)

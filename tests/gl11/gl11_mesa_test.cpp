@@ -423,3 +423,24 @@ TEST(Gl11AgainstMesa, NonPowerOfTwoTexturesRepeatOverGles2)
         });
     ASSERT_TRUE(gl11PairLayerAs(3));
 }
+
+// The layer alone (Mesa would try to allocate the range): huge list ranges cost no more than the lists in use,
+// and a range no program could fill is refused as out of memory instead of allocated.
+TEST(Gl11Layer, HugeListRangesAreBounded)
+{
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    const Gl11Api& gl = gl11PairUse(Gl11Side::layer);
+    reset(gl);
+    const GLuint first = gl.GenLists(3);
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(gl.GenLists(2), first + 3);   // the next free run
+    gl.DeleteLists(first + 1, 1);
+    EXPECT_EQ(gl.GenLists(1), first + 1);   // a hole is found again
+    gl.DeleteLists(first, 0x7fffffff);      // every name from first on
+    EXPECT_FALSE(gl.IsList(first));
+    EXPECT_FALSE(gl.IsList(first + 4));
+    EXPECT_EQ(gl.GetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(gl.GenLists(0x7fffffff), 0u);
+    EXPECT_EQ(gl.GetError(), static_cast<GLenum>(GL_OUT_OF_MEMORY));
+    EXPECT_NE(gl.GenLists(1), 0u);
+}

@@ -8,7 +8,7 @@ if(NOT result EQUAL 0)
 endif()
 foreach(row "frame      Opening" "frame      Cube grid 2" "frame part fade quad" "fountain   ratio, three textures mixed"
             "load       initShow \\+ loadShow, archive" "load       initShow \\+ loadShow, loose files"
-            "mixing     ratio" "audio      position after sound, delay on" "capture    render only, 60 fps"
+            "mixing     ratio" "audio      position after sound: PulseAudio, SDL pulseaudio" "capture    render only, 60 fps"
             "capture    PNG frames \\+ WAV, 60 fps" "capture    MP4, 60 fps"
             "fountain   three textures / one" "in order   Opening" "memory     peak RSS, whole headless show")
   if(NOT output MATCHES "${row} +-?[0-9]+\\.[0-9]+")

@@ -302,7 +302,9 @@ def case_no_web_audio(args):
     with sp.Site(args, content) as site, cdp.Browser(init_scripts=[NO_WEB_AUDIO]) as b:
         sp.start(b, site.url())
         b.wait_for("window.tavAudio && tavAudio.songs.length && tavAudio.songs[0].playing", timeout=20)
-        samples = sample_audio(b, 2.0)
+        # The silent output keeps a second queued, so the song's first row change comes up to a second after it
+        # starts playing: sample long enough to keep more than a second after it.
+        samples = sample_audio(b, 3.0)
         # Where the page thread was held past its queue the silent output waits at what was mixed
         # (audible == mixed): no reference for it.
         free = [s for s in after_first_row_change(samples) if s["audible"] < s["mixed"]]

@@ -64,6 +64,18 @@ bool glPixelFormatKnown(GLenum format)
     return componentsOf(format) != 0;
 }
 
+void glWithTightUnpack(const std::function<void()>& call)
+{
+    const GlState saved = glState;
+    glState.unpackAlignment = 1;
+    glState.unpackRowLength = glState.unpackSkipRows = glState.unpackSkipPixels = 0;
+    call();
+    glState.unpackAlignment = saved.unpackAlignment;
+    glState.unpackRowLength = saved.unpackRowLength;
+    glState.unpackSkipRows = saved.unpackSkipRows;
+    glState.unpackSkipPixels = saved.unpackSkipPixels;
+}
+
 bool glUnpackRgba(GLenum format, GLenum type, int width, int height, const void* pixels,
                   std::vector<unsigned char>& rgba)
 {
@@ -212,14 +224,9 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, con
                     glDrawPixels(width, height, format, type, nullptr);   // the same error, when it runs
                     return;
                 }
-                const GlState saved = glState;
-                glState.unpackAlignment = 1;
-                glState.unpackRowLength = glState.unpackSkipRows = glState.unpackSkipPixels = 0;
-                glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, given ? rgba->data() : nullptr);
-                glState.unpackAlignment = saved.unpackAlignment;
-                glState.unpackRowLength = saved.unpackRowLength;
-                glState.unpackSkipRows = saved.unpackSkipRows;
-                glState.unpackSkipPixels = saved.unpackSkipPixels;
+                glWithTightUnpack([&] {
+                    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, given ? rgba->data() : nullptr);
+                });
             }))
             return;
     }

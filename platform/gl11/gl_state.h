@@ -92,6 +92,10 @@ unsigned glTextureForDraw();   // the GLES texture a draw samples now (white whe
 // repeats itself (1 or 0) and the texture's size; all zero but the size otherwise. True for linear filtering.
 bool glTextureWrapEmulation(float wrap[4]);
 
+// Runs `call` with the unpack state of tightly packed rows (alignment 1, no row length or skips), then puts the
+// program's back: how a list replays the pixels it copied when it was compiled.
+void glWithTightUnpack(const std::function<void()>& call);
+
 // ---- Pixel rectangles (gl_pixels.cpp). Client pixels of GL_UNSIGNED_BYTE in any GL 1.1 colour format, read
 // with the unpack state (alignment, row length, skipped rows and pixels) into RGBA as GL's pixel transfer makes
 // them: missing colours 0, missing alpha 1, luminance into red, green and blue. False, with the error

@@ -346,15 +346,10 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
                         height >= 0 && glUnpackRgba(format, type, width, height, pixels, rgba);
         auto copy = std::make_shared<std::vector<unsigned char>>(std::move(rgba));
         if (glListRecord(GlListCall::outside, [=] {
-                const GlState saved = glState;
-                glState.unpackAlignment = 1;
-                glState.unpackRowLength = glState.unpackSkipRows = glState.unpackSkipPixels = 0;
-                glTexImage2D(target, level, internalFormat, width, height, border, ok ? GL_RGBA : format, type,
-                             ok ? copy->data() : nullptr);
-                glState.unpackAlignment = saved.unpackAlignment;
-                glState.unpackRowLength = saved.unpackRowLength;
-                glState.unpackSkipRows = saved.unpackSkipRows;
-                glState.unpackSkipPixels = saved.unpackSkipPixels;
+                glWithTightUnpack([&] {
+                    glTexImage2D(target, level, internalFormat, width, height, border, ok ? GL_RGBA : format, type,
+                                 ok ? copy->data() : nullptr);
+                });
             }))
             return;
     }
@@ -413,15 +408,10 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
                         height >= 0 && glUnpackRgba(format, type, width, height, pixels, rgba);
         auto copy = std::make_shared<std::vector<unsigned char>>(std::move(rgba));
         if (glListRecord(GlListCall::outside, [=] {
-                const GlState saved = glState;
-                glState.unpackAlignment = 1;
-                glState.unpackRowLength = glState.unpackSkipRows = glState.unpackSkipPixels = 0;
-                glTexSubImage2D(target, level, x, y, width, height, ok ? GL_RGBA : format, type,
-                                ok ? copy->data() : nullptr);
-                glState.unpackAlignment = saved.unpackAlignment;
-                glState.unpackRowLength = saved.unpackRowLength;
-                glState.unpackSkipRows = saved.unpackSkipRows;
-                glState.unpackSkipPixels = saved.unpackSkipPixels;
+                glWithTightUnpack([&] {
+                    glTexSubImage2D(target, level, x, y, width, height, ok ? GL_RGBA : format, type,
+                                    ok ? copy->data() : nullptr);
+                });
             }))
             return;
     }

@@ -63,8 +63,11 @@ const char* vertexSource =
     "}\n";
 
 const char* fragmentHead =
+    // Samplers default to lowp, and Mesa then returns texels as half floats: a level darker at ties once
+    // modulated, which the show's trails add up frame after frame.
     "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
     "precision highp float;\n"
+    "precision highp sampler2D;\n"
     "#else\n"
     "precision mediump float;\n"
     "#endif\n"

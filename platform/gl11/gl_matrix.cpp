@@ -67,14 +67,6 @@ void multiplyTop(const float* n)
     clipDirty = normalDirty = true;
 }
 
-void multiplyTopd(const double* m)
-{
-    float f[16];
-    for (int i = 0; i < 16; ++i)
-        f[i] = static_cast<float>(m[i]);
-    multiplyTop(f);
-}
-
 std::array<float, 16> copy16(const float* m)
 {
     std::array<float, 16> c;
@@ -217,20 +209,40 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
     if (glListRecord(GlListCall::outside, [=] { glRotatef(angle, x, y, z); }) || glRefusedInsideBegin())
         return;
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (length == 0)
-        return;
-    x /= length;
-    y /= length;
-    z /= length;
-    const float radians = angle * 3.14159265358979323846f / 180.0f;
-    const float c = std::cos(radians);
-    const float s = std::sin(radians);
-    const float k = 1 - c;
-    const float r[16] = {x * x * k + c,     y * x * k + z * s, x * z * k - y * s, 0,
-                         x * y * k - z * s, y * y * k + c,     y * z * k + x * s, 0,
-                         x * z * k + y * s, y * z * k - x * s, z * z * k + c,     0,
-                         0,                 0,                 0,                 1};
+    // Mesa's arithmetic, step for step: the angle in double, the axis rotations exact, so that both round alike.
+    const float s = std::sin(static_cast<float>(angle * 3.14159265358979323846 / 180.0));
+    const float c = std::cos(static_cast<float>(angle * 3.14159265358979323846 / 180.0));
+    float r[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    if (x == 0 && y == 0 && z != 0) {
+        r[0] = r[5] = c;
+        r[4] = z < 0 ? s : -s;
+        r[1] = -r[4];
+    } else if (x == 0 && z == 0 && y != 0) {
+        r[0] = r[10] = c;
+        r[8] = y < 0 ? -s : s;
+        r[2] = -r[8];
+    } else if (y == 0 && z == 0 && x != 0) {
+        r[5] = r[10] = c;
+        r[9] = x < 0 ? s : -s;
+        r[6] = -r[9];
+    } else {
+        const float length = std::sqrt(x * x + y * y + z * z);
+        if (length <= 1.0e-4f)
+            return;
+        x /= length;
+        y /= length;
+        z /= length;
+        const float k = 1 - c;
+        r[0] = k * (x * x) + c;
+        r[4] = k * (x * y) - z * s;
+        r[8] = k * (z * x) + y * s;
+        r[1] = k * (x * y) + z * s;
+        r[5] = k * (y * y) + c;
+        r[9] = k * (y * z) - x * s;
+        r[2] = k * (z * x) - y * s;
+        r[6] = k * (y * z) + x * s;
+        r[10] = k * (z * z) + c;
+    }
     multiplyTop(r);
 }
 
@@ -248,15 +260,18 @@ void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdou
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    double m[16] = {};
-    m[0] = 2 / (right - left);
-    m[5] = 2 / (top - bottom);
-    m[10] = -2 / (zFar - zNear);
-    m[12] = -(right + left) / (right - left);
-    m[13] = -(top + bottom) / (top - bottom);
-    m[14] = -(zFar + zNear) / (zFar - zNear);
+    // In float, as Mesa computes it, so that both round alike.
+    const float l = static_cast<float>(left), r = static_cast<float>(right), b = static_cast<float>(bottom),
+                t = static_cast<float>(top), n = static_cast<float>(zNear), f = static_cast<float>(zFar);
+    float m[16] = {};
+    m[0] = 2.0f / (r - l);
+    m[5] = 2.0f / (t - b);
+    m[10] = -2.0f / (f - n);
+    m[12] = -(r + l) / (r - l);
+    m[13] = -(t + b) / (t - b);
+    m[14] = -(f + n) / (f - n);
     m[15] = 1;
-    multiplyTopd(m);
+    multiplyTop(m);
 }
 
 void glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear, GLdouble zFar)
@@ -268,15 +283,17 @@ void glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLd
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    double m[16] = {};
-    m[0] = 2 * zNear / (right - left);
-    m[5] = 2 * zNear / (top - bottom);
-    m[8] = (right + left) / (right - left);
-    m[9] = (top + bottom) / (top - bottom);
-    m[10] = -(zFar + zNear) / (zFar - zNear);
+    const float l = static_cast<float>(left), r = static_cast<float>(right), b = static_cast<float>(bottom),
+                t = static_cast<float>(top), n = static_cast<float>(zNear), f = static_cast<float>(zFar);
+    float m[16] = {};
+    m[0] = (2.0f * n) / (r - l);
+    m[5] = (2.0f * n) / (t - b);
+    m[8] = (r + l) / (r - l);
+    m[9] = (t + b) / (t - b);
+    m[10] = -(f + n) / (f - n);
     m[11] = -1;
-    m[14] = -2 * zFar * zNear / (zFar - zNear);
-    multiplyTopd(m);
+    m[14] = -(2.0f * f * n) / (f - n);
+    multiplyTop(m);
 }
 
 void glTransformToEye(float x, float y, float z, float w, float out[4])

@@ -23,6 +23,8 @@ const int capacity = 49152;   // a multiple of 6 and of 2: whole quads and lines
 GlVertex vertices[capacity];
 int used = 0;
 GlPrimitive batchPrimitive = GlPrimitive::triangles;
+bool batchConstant = false;   // the batch's fragments take batchColour rather than the vertices' colours
+float batchColour[4];
 GLuint vertexBuffer = 0;
 
 // The state GLES holds now, so a flush only sends what changed.
@@ -41,10 +43,11 @@ bool appliedValid = false;
 
 struct Program {
     GLuint id = 0;
-    GLint fog = -1, rasterCoord = -1, wrap = -1, linear = -1;
+    GLint fog = -1, rasterCoord = -1, wrap = -1, linear = -1, constant = -1, colour = -1;
 };
 Program batchProgram, pixelProgram;
 bool programFog[2] = {false, false};   // what each program's u_fog holds
+bool programConstant = false;           // what the batch program's u_constant holds
 
 const char* vertexSource =
     "attribute vec4 a_position;\n"
@@ -87,6 +90,8 @@ const char* fragmentHead =
 const char* fragmentBody =
     "uniform vec4 u_wrap;\n"
     "uniform float u_linear;\n"
+    "uniform float u_constant;\n"
+    "uniform vec4 u_colour;\n"
     "vec2 wrapped(vec2 i) {\n"
     "    return mix(clamp(i, vec2(0.0), u_wrap.zw - 1.0), mod(i, u_wrap.zw), u_wrap.xy);\n"
     "}\n"
@@ -105,7 +110,7 @@ const char* fragmentBody =
     "    return mix(mix(at(i), at(i + vec2(1.0, 0.0)), f.x), mix(at(i + vec2(0.0, 1.0)), at(i + 1.0), f.x), f.y);\n"
     "}\n"
     "void main() {\n"
-    "    gl_FragColor = fogged(v_color * texel());\n"
+    "    gl_FragColor = fogged((u_constant > 0.5 ? u_colour : v_color) * texel());\n"
     "}\n";
 
 // A pixel rectangle: the pixels (unit 1) textured with the raster position's texture coordinate.
@@ -162,6 +167,10 @@ bool buildProgram(Program& program, const char* body)
     program.rasterCoord = gles.GetUniformLocation(id, "u_rasterCoord");
     program.wrap = gles.GetUniformLocation(id, "u_wrap");
     program.linear = gles.GetUniformLocation(id, "u_linear");
+    program.constant = gles.GetUniformLocation(id, "u_constant");
+    program.colour = gles.GetUniformLocation(id, "u_colour");
+    if (program.constant >= 0)
+        gles.Uniform1f(program.constant, 0);
     if (program.wrap >= 0)
         gles.Uniform4f(program.wrap, 0, 0, 1, 1);
     return true;
@@ -257,13 +266,20 @@ void draw(const GlVertex* data, int count, GlPrimitive primitive)
 
 }  // namespace
 
-GlVertex* glBatchReserve(GlPrimitive primitive, int count)
+GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour)
 {
     if (!glState.ready || count > capacity)
         return nullptr;
-    if (used > 0 && (primitive != batchPrimitive || used + count > capacity))
+    const bool constant = constantColour != nullptr;
+    const bool sameColour = constant == batchConstant &&
+                            (!constant || (constantColour[0] == batchColour[0] && constantColour[1] == batchColour[1] &&
+                                           constantColour[2] == batchColour[2] && constantColour[3] == batchColour[3]));
+    if (used > 0 && (primitive != batchPrimitive || used + count > capacity || !sameColour))
         glBatchFlush();
     batchPrimitive = primitive;
+    batchConstant = constant;
+    for (int i = 0; constant && i < 4; ++i)
+        batchColour[i] = constantColour[i];
     GlVertex* at = &vertices[used];
     used += count;
     return at;
@@ -274,8 +290,15 @@ void glBatchFlush()
     if (used == 0 || !glState.ready)
         return;
     apply(currentDrawState());
+    if (batchConstant)
+        gles.Uniform4f(batchProgram.colour, batchColour[0], batchColour[1], batchColour[2], batchColour[3]);
+    if (batchConstant != programConstant) {
+        gles.Uniform1f(batchProgram.constant, batchConstant ? 1.0f : 0.0f);
+        programConstant = batchConstant;
+    }
     draw(vertices, used, batchPrimitive);
     used = 0;
+    glVerticesFlushed();
 }
 
 void glBatchDrawPixels(const GlVertex* data, int count, const float rasterCoord[3])
@@ -318,6 +341,7 @@ bool gl11ContextReady(int glesMajorVersion, int width, int height)
     if (!buildProgram(pixelProgram, pixelBody) || !buildProgram(batchProgram, fragmentBody))
         return false;
     programFog[0] = programFog[1] = false;
+    programConstant = batchConstant = false;
     gles.GenBuffers(1, &vertexBuffer);
     gles.BindBuffer(GLES_ARRAY_BUFFER, vertexBuffer);
     gles.BufferData(GLES_ARRAY_BUFFER, static_cast<std::ptrdiff_t>(sizeof vertices), nullptr,

@@ -18,6 +18,8 @@ bool inside = false;
 GlVertexCount count;
 GlVertex held[4];
 GlVertex first;
+bool colourGivenInside = false;   // a glColor between glBegin and glEnd since the last flush
+bool arraysDrawing = false;       // glDrawArrays or glDrawElements is assembling
 
 float channel(float v)
 {
@@ -63,9 +65,15 @@ void takeColour(GlVertex* v, int n, const GlVertex& provoking)
     }
 }
 
+// The colour the fragments take as one value, or null: when it does not vary, every vertex has the current one.
+const float* constantColour(const GlVertex& any)
+{
+    return glColourVaries() ? nullptr : &any.r;
+}
+
 void triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlVertex& provoking)
 {
-    GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3);
+    GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constantColour(provoking));
     if (!v)
         return;
     v[0] = a;
@@ -76,7 +84,7 @@ void triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlV
 
 void line(const GlVertex& a, const GlVertex& b, const GlVertex& provoking)
 {
-    GlVertex* v = glBatchReserve(GlPrimitive::lines, 2);
+    GlVertex* v = glBatchReserve(GlPrimitive::lines, 2, constantColour(provoking));
     if (!v)
         return;
     v[0] = a;
@@ -86,7 +94,7 @@ void line(const GlVertex& a, const GlVertex& b, const GlVertex& provoking)
 
 void point(const GlVertex& a)
 {
-    GlVertex* v = glBatchReserve(GlPrimitive::points, 1);
+    GlVertex* v = glBatchReserve(GlPrimitive::points, 1, constantColour(a));
     if (v)
         v[0] = a;
 }
@@ -333,6 +341,7 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
 {
     if (glListRecord(GlListCall::inside, [=] { glColor4f(r, g, b, a); }))
         return;
+    colourGivenInside = colourGivenInside || inside;
     glState.color[0] = r;
     glState.color[1] = g;
     glState.color[2] = b;
@@ -485,6 +494,19 @@ void recordElements(GLenum m, const std::vector<int>& elements)
     });
 }
 
+// Mesa flushes the vertices glBegin/glEnd collected before it draws from arrays.
+template <typename IndexAt>
+void drawElements(GLenum m, GLsizei n, const IndexAt& indexAt)
+{
+    glVerticesFlushed();
+    arraysDrawing = true;
+    startPrimitive(m);
+    for (GLsizei i = 0; i < n; ++i)
+        arrayElement(indexAt(i));
+    endPrimitive();
+    arraysDrawing = false;
+}
+
 ClientArray* arrayFor(GLenum array)
 {
     switch (array) {
@@ -555,6 +577,20 @@ bool compileChecked(GLenum m, GLsizei n)
 }
 
 }  // namespace
+
+bool glColourVaries()
+{
+    if (glState.lighting)
+        return true;
+    if (arraysDrawing)
+        return colorArray.enabled && colorArray.pointer;
+    return colourGivenInside;
+}
+
+void glVerticesFlushed()
+{
+    colourGivenInside = false;
+}
 
 bool glClientArrayEnabled(GLenum array, bool* known)
 {
@@ -640,10 +676,7 @@ void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
     }
     if (!canDrawArrays(m, n) || firstIndex < 0)
         return;
-    startPrimitive(m);
-    for (GLsizei i = 0; i < n; ++i)
-        arrayElement(firstIndex + i);
-    endPrimitive();
+    drawElements(m, n, [firstIndex](GLsizei i) { return firstIndex + i; });
 }
 
 void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
@@ -679,8 +712,5 @@ void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
     }
     if (!canDrawArrays(m, n) || !indices)
         return;
-    startPrimitive(m);
-    for (GLsizei i = 0; i < n; ++i)
-        arrayElement(indexAt(i));
-    endPrimitive();
+    drawElements(m, n, indexAt);
 }

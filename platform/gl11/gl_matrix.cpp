@@ -43,6 +43,13 @@ void ensureReady()
     stacksReady = true;
 }
 
+// A matrix changed: Mesa flushes its collected vertices on that.
+void changed()
+{
+    clipDirty = normalDirty = true;
+    glVerticesFlushed();
+}
+
 float* top()
 {
     ensureReady();
@@ -64,7 +71,7 @@ void multiplyTop(const float* n)
     float product[16];
     multiply(m, n, product);
     std::memcpy(m, product, sizeof product);
-    clipDirty = normalDirty = true;
+    changed();
 }
 
 std::array<float, 16> copy16(const float* m)
@@ -111,7 +118,7 @@ void glLoadIdentity()
     if (glListRecord(GlListCall::outside, [] { glLoadIdentity(); }) || glRefusedInsideBegin())
         return;
     identity(top());
-    clipDirty = normalDirty = true;
+    changed();
 }
 
 void glPushMatrix()
@@ -125,6 +132,7 @@ void glPushMatrix()
     }
     std::memcpy(current->m[current->top + 1], current->m[current->top], 16 * sizeof(float));
     ++current->top;
+    glVerticesFlushed();
 }
 
 void glPopMatrix()
@@ -137,7 +145,7 @@ void glPopMatrix()
         return;
     }
     --current->top;
-    clipDirty = normalDirty = true;
+    changed();
 }
 
 void glLoadMatrixf(const GLfloat* m)
@@ -145,7 +153,7 @@ void glLoadMatrixf(const GLfloat* m)
     if (glListRecord(GlListCall::outside, [c = copy16(m)] { glLoadMatrixf(c.data()); }) || glRefusedInsideBegin())
         return;
     std::memcpy(top(), m, 16 * sizeof(float));
-    clipDirty = normalDirty = true;
+    changed();
 }
 
 void glLoadMatrixd(const GLdouble* m)
@@ -179,7 +187,7 @@ void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
     float* m = top();
     for (int r = 0; r < 4; ++r)
         m[12 + r] += m[r] * x + m[4 + r] * y + m[8 + r] * z;
-    clipDirty = normalDirty = true;
+    changed();
 }
 
 void glTranslated(GLdouble x, GLdouble y, GLdouble z)
@@ -197,7 +205,7 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z)
         m[4 + r] *= y;
         m[8 + r] *= z;
     }
-    clipDirty = normalDirty = true;
+    changed();
 }
 
 void glScaled(GLdouble x, GLdouble y, GLdouble z)
@@ -366,5 +374,5 @@ void glMatrixReset()
     current = &modelView;
     currentMode = GL_MODELVIEW;
     modelView.top = projection.top = textureStack.top = 0;
-    clipDirty = normalDirty = true;
+    changed();
 }

@@ -66,7 +66,9 @@ bool* glCapability(GLenum cap);
 
 // ---- Batch (gl_batch.cpp). Every state change that affects drawing calls glBatchFlush first, so the vertices
 // waiting in the batch always draw with the state they were given under.
-GlVertex* glBatchReserve(GlPrimitive primitive, int count);
+// constantColour: the colour every vertex of the primitive has, when GL would give it to the fragments as one
+// value rather than interpolate it (see glColourVaries); null when it is interpolated.
+GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour = nullptr);
 void glBatchFlush();
 // Draws a pixel rectangle at once: its pixels on texture unit 1, textured with the raster position's texture
 // coordinate, culling off, clipped to the window only.
@@ -113,6 +115,13 @@ void glAssembleVertex(float x, float y, float z, float w);
 void glLightVertex(const float eye[4], const float* normal, const float* rgba, float out[4]);
 // True, with GL_INVALID_OPERATION recorded, inside glBegin/glEnd, where a call that must refuse then asks.
 bool glRefusedInsideBegin();
+// Mesa hands the fragments the current colour as one exact value unless the vertices carry colours of their
+// own: a glColor between glBegin and glEnd since its vertices were last flushed, a colour array, or lighting.
+// Interpolated, even a constant colour comes out a few ulps off, which rounds the other way at ties.
+bool glColourVaries();
+// What Mesa flushes its collected vertices on (any state change, the matrices included): the colours given
+// inside glBegin/glEnd stop counting then.
+void glVerticesFlushed();
 bool glClientArrayEnabled(GLenum array, bool* known);
 // The state of the client arrays' pointers for queries: size, type and stride, in that order.
 bool glClientArrayQuery(GLenum pname, GLint* out);

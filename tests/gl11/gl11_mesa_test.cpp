@@ -426,6 +426,50 @@ TEST(Gl11AgainstMesa, NonPowerOfTwoTexturesRepeatOverGles2)
 
 // The layer alone (Mesa would try to allocate the range): huge list ranges cost no more than the lists in use,
 // and a range no program could fill is refused as out of memory instead of allocated.
+// Rounding exactly as Mesa rounds, pixel for pixel: a texel modulated at ties (a lowp sampler hands back half
+// floats, a level darker), and a colour given outside glBegin on a rotated quad in perspective (Mesa takes it
+// as one value; interpolated, it comes out a few ulps off). The show's trails add such levels up.
+TEST(Gl11AgainstMesa, ModulatedTexelsRoundAsMesaRoundsThem)
+{
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    std::vector<unsigned char> texels(16 * 16 * 4);
+    for (size_t i = 0; i < texels.size(); ++i)
+        texels[i] = static_cast<unsigned char>(i / 4 + (i % 4) * 61);
+    for (const float colour : {0.5f, 0.9f, 0.123f}) {
+        for (const bool perspective : {false, true}) {
+            std::vector<unsigned char> pictures[2];
+            for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
+                const Gl11Api& gl = gl11PairUse(side);
+                reset(gl);
+                GLuint t = 0;
+                gl.GenTextures(1, &t);
+                gl.BindTexture(GL_TEXTURE_2D, t);
+                gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+                gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, perspective ? GL_LINEAR : GL_NEAREST);
+                gl.Enable(GL_TEXTURE_2D);
+                gl.Enable(GL_BLEND);
+                gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
+                if (perspective) {
+                    gl.MatrixMode(GL_PROJECTION);
+                    gl.Frustum(-0.4, 0.4, -0.4, 0.4, 1, 100);
+                    gl.MatrixMode(GL_MODELVIEW);
+                    gl.Translatef(0, 0, -3);
+                    gl.Rotatef(37, 1, 1, 0);
+                }
+                gl.Color4f(colour, colour, colour, colour);
+                quad(gl, -1, -1, 1, 1);
+                gl.DeleteTextures(1, &t);
+                pictures[static_cast<int>(side)] = gl11PairRead(gl, size, size);
+            }
+            size_t differing = 0;
+            for (size_t i = 0; i < pictures[0].size(); ++i)
+                differing += pictures[0][i] != pictures[1][i];
+            EXPECT_EQ(differing, 0u) << "colour " << colour << (perspective ? ", in perspective" : "");
+        }
+    }
+}
+
 TEST(Gl11Layer, HugeListRangesAreBounded)
 {
     ASSERT_TRUE(gl11PairOpen(size, size));

@@ -38,20 +38,22 @@ struct ShotBound {
     Bound bound;
 };
 
-// As measured. The frames are the browser picture test's shots (tests/e2e_web/frame_steps.cpp). What is left
-// is the transform done on the CPU: texture coordinates a few ulps apart move llvmpipe's bilinear weights by a
-// step now and then, and the trails and additive quads add those steps up, most in the quad fields.
+// As measured. The frames are the browser picture test's shots (tests/e2e_web/frame_steps.cpp). Before the
+// layer took texels at high precision and constant colours as one value, they differed by up to 15 levels on
+// a quarter of the pixels; now at most a level, on a few pixels where cube edges meet.
 const ShotBound shotBounds[] = {
-    {"titles", {4, 0.015, 0.001}},
-    {"cube_rows", {12, 0.06, 0.06}},
-    {"quad_field", {13, 0.08, 0.095}},
-    {"cube_grid", {4, 0.11, 0.001}},
-    {"quad_field_alpha", {15, 0.27, 0.19}},
+    {"titles", {0, 0, 0}},
+    {"cube_rows", {1, 0.0005, 0.0005}},
+    {"quad_field", {1, 0.0005, 0.0005}},
+    {"cube_grid", {1, 0.0005, 0.0005}},
+    {"quad_field_alpha", {1, 0.0005, 0.0005}},
 };
 
-// Every frame of the whole (fast) show; the worst measured were 36 levels inside (where cube faces meet), 26 %
-// of a frame differing inside, 9.6 % flipped on edges.
-const Bound wholeShowFrameBound = {40, 0.28, 0.105};
+// Every frame of the whole (fast) show. The worst measured at 30 fps: 19 levels inside, 26 % of a frame
+// differing inside, 9.6 % flipped on edges (36 levels before the two mends above). It starts with the
+// fountain's first frame: a level darker on about half of its pixels, which the trails then carry on; the
+// fixed-position shots, drawn from a fresh start, do not show it.
+const Bound wholeShowFrameBound = {24, 0.28, 0.105};
 
 bool within(const PictureDiff& d, const Bound& b)
 {

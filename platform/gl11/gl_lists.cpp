@@ -249,7 +249,11 @@ void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
     case GL_UNSIGNED_SHORT: case GL_SHORT: case GL_2_BYTES: bytes = 2; break;
     case GL_3_BYTES: bytes = 3; break;
     case GL_UNSIGNED_INT: case GL_INT: case GL_FLOAT: case GL_4_BYTES: bytes = 4; break;
-    default: glStateError(GL_INVALID_ENUM); return;
+    default:
+        // Compiled, the bad type is an error of the list's, raised when it runs (as Mesa does).
+        if (!glListRecordError(GL_INVALID_ENUM))
+            glStateError(GL_INVALID_ENUM);
+        return;
     }
     if (!names)
         return;

@@ -214,6 +214,8 @@ TEST(Gl11AgainstMesa, ListsCompileEveryCallAndReplayIt)
         gl.DrawArrays(GL_TRIANGLES, 0, 3);
         gl.RasterPos2f(-0.5f, 0.5f);
         gl.DrawPixels(8, 8, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        const GLuint none = 0;
+        gl.CallLists(1, 0x1234, &none);   // a bad type is the list's error, raised when it runs
         gl.EndList();
         log.push_back(gl.GetError());
         GLfloat clear[4];
@@ -226,6 +228,7 @@ TEST(Gl11AgainstMesa, ListsCompileEveryCallAndReplayIt)
             lit += c != 0;
         log.push_back(static_cast<double>(lit));   // nothing drawn while compiling
         gl.CallList(1);
+        log.push_back(gl.GetError());
         GLint bound = 0;
         gl.GetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         log.push_back(bound);

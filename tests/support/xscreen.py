@@ -76,10 +76,29 @@ class Screen:
             fail("no window named %r appeared" % name)
         return None
 
+    def picture(self):
+        """The whole screen's pixels, or None while it cannot be read."""
+        root = self.x.screen().root
+        geometry = root.get_geometry()
+        try:
+            return root.get_image(0, 0, geometry.width, geometry.height, X.ZPixmap, 0xFFFFFFFF).data
+        except Exception:
+            return None
+
     def hold_key(self, window, key):
-        # Held long enough for frames to see it down, as a finger would. The window is an Xlib window or an
-        # xdotool window id.
+        # Held as a finger would: the show reads keys once per frame, and a press and release that both arrive
+        # while one frame is being drawn (a new context compiles its shaders for a second or more under the
+        # sanitizers) are taken together before the next frame and never seen. So the key stays down until the
+        # picture has changed twice, proof that a whole frame began with it down, or 10 s at most. The window
+        # is an Xlib window or an xdotool window id.
         target = str(getattr(window, "id", window))
         self.xdotool("keydown", "--window", target, key)
         time.sleep(0.4)
+        changes, last, end = 0, self.picture(), time.time() + 10
+        while changes < 2 and time.time() < end:
+            time.sleep(0.02)
+            now = self.picture()
+            if now != last:
+                changes += 1
+                last = now
         self.xdotool("keyup", "--window", target, key)

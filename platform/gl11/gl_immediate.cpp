@@ -19,6 +19,7 @@ GlVertexCount count;
 GlVertex held[4];
 GlVertex first;
 bool colourGivenInside = false;   // a glColor between glBegin and glEnd since the last flush
+bool colourInPrimitive = false;   // a glColor since this glBegin
 bool arraysDrawing = false;       // glDrawArrays or glDrawElements is assembling
 
 float channel(float v)
@@ -270,6 +271,7 @@ void glBegin(GLenum m)
         return;
     }
     inside = true;
+    colourInPrimitive = false;
     startPrimitive(m);
 }
 
@@ -342,6 +344,7 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
     if (glListRecord(GlListCall::inside, [=] { glColor4f(r, g, b, a); }))
         return;
     colourGivenInside = colourGivenInside || inside;
+    colourInPrimitive = colourInPrimitive || inside;
     glState.color[0] = r;
     glState.color[1] = g;
     glState.color[2] = b;
@@ -589,7 +592,9 @@ bool glColourVaries()
 
 void glVerticesFlushed()
 {
-    colourGivenInside = false;
+    // A flush in the middle of a primitive leaves its vertices held so far, and their colours, to the next
+    // batch: a line loop's first vertex closes it.
+    colourGivenInside = inside && colourInPrimitive;
 }
 
 bool glClientArrayEnabled(GLenum array, bool* known)

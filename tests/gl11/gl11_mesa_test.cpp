@@ -491,3 +491,21 @@ TEST(Gl11Layer, HugeListRangesAreBounded)
     EXPECT_EQ(gl.GetError(), static_cast<GLenum>(GL_OUT_OF_MEMORY));
     EXPECT_NE(gl.GenLists(1), 0u);
 }
+
+// A batch that breaks in the middle of a primitive (here the line loop's first line follows a point) must not
+// forget that the primitive's colours vary: the closing line runs from the last vertex's colour to the first's.
+TEST(Gl11AgainstMesa, ColoursGivenInsideSurviveABatchBreak)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+        gl.Begin(GL_POINTS);
+        gl.Color4f(1, 1, 1, 1);
+        gl.Vertex2f(-0.5f, 0.5f);
+        gl.End();
+        gl.Begin(GL_LINE_LOOP);
+        gl.Color4f(1, 1, 1, 1);
+        gl.Vertex2f(0.9f, -0.1f);
+        gl.Color4f(0.8f, 0.2f, 0.5f, 0.3f);
+        gl.Vertex2f(-0.6f, -0.4f);
+        gl.End();
+    });
+}

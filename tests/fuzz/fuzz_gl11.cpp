@@ -348,7 +348,13 @@ private:
         const GLint n = in.pick<GLint>({2, 3, 4, 3, 1, 5});
         const void* data = in.small(2) ? static_cast<const void*>(floats) : static_cast<const void*>(pattern);
         switch (in.small(7)) {
-        case 0: CALL(VertexPointer, n, in.pick(arrayTypes), stride, floats); break;
+        case 0:
+            CALL(VertexPointer, n, in.pick(arrayTypes), stride, floats);
+            // Mesa refuses a negative stride but then draws nothing from the vertex array until the next
+            // pointer it takes (GL leaves the array as it was, as the layer does): both sides get one.
+            if (stride < 0)
+                CALL(VertexPointer, 4, GL_FLOAT, 0, floats);
+            break;
         case 1: {
             const GLenum type = in.pick(colorTypes);
             CALL(ColorPointer, n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? floats : data);

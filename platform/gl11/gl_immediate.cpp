@@ -215,14 +215,12 @@ void glLightVertex(const float eye[4], const float* normal, const float* rgba, f
         out[i] = rgba[i];
     if (!glState.lighting)
         return;
-    // GL's defaults: scene ambient 0.2, material ambient 0.2 and diffuse 0.8 (or the colour, under
+    // GL's defaults: scene ambient 0.2, the material's ambient and diffuse (or the colour, under
     // GL_COLOR_MATERIAL's default GL_AMBIENT_AND_DIFFUSE), no specular, and of the lights only GL_LIGHT0
     // gives light: white, diffuse only, from the eye's +z at infinity. Alpha is the diffuse alpha.
     (void)eye;
-    const bool material = glState.colorMaterial;
-    const float ambient[3] = {material ? rgba[0] : 0.2f, material ? rgba[1] : 0.2f, material ? rgba[2] : 0.2f};
-    const float diffuse[4] = {material ? rgba[0] : 0.8f, material ? rgba[1] : 0.8f, material ? rgba[2] : 0.8f,
-                              material ? rgba[3] : 1.0f};
+    const float* ambient = glState.colorMaterial ? rgba : glState.materialAmbient;
+    const float* diffuse = glState.colorMaterial ? rgba : glState.materialDiffuse;
     float lit = 0;
     if (glState.light[0]) {
         const float* m = glNormalMatrix();
@@ -349,6 +347,15 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
     glState.color[1] = g;
     glState.color[2] = b;
     glState.color[3] = a;
+    glMaterialFollowColour();
+}
+
+void glMaterialFollowColour()
+{
+    if (!glState.colorMaterial)
+        return;
+    for (int i = 0; i < 4; ++i)
+        glState.materialAmbient[i] = glState.materialDiffuse[i] = glState.color[i];
 }
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1); }

@@ -54,6 +54,8 @@ void setCapability(GLenum cap, bool on)
         return;
     glBatchFlush();
     *flag = on;
+    if (cap == GL_COLOR_MATERIAL)
+        glMaterialFollowColour();
 }
 
 // Every GL 1.1 factor on either side, as Mesa (and GLES) take them.

@@ -52,6 +52,9 @@ struct GlState {
     float color[4] = {1, 1, 1, 1};
     float texCoord[4] = {0, 0, 0, 1};
     float normal[3] = {0, 0, 1};
+    // The material's ambient and diffuse colours: GL's defaults until GL_COLOR_MATERIAL copies the current
+    // colour into them, which they keep when it is disabled again.
+    float materialAmbient[4] = {0.2f, 0.2f, 0.2f, 1}, materialDiffuse[4] = {0.8f, 0.8f, 0.8f, 1};
     int unpackAlignment = 4, packAlignment = 4;
     int unpackRowLength = 0, unpackSkipRows = 0, unpackSkipPixels = 0;
     GLenum error = GL_NO_ERROR;
@@ -113,6 +116,8 @@ void glAssembleVertex(float x, float y, float z, float w);
 // The vertex's colour as GL's lighting (the default lights and material, GL_COLOR_MATERIAL's default mode)
 // makes it from the given colour and normal, or the colour itself with lighting off.
 void glLightVertex(const float eye[4], const float* normal, const float* rgba, float out[4]);
+// Under GL_COLOR_MATERIAL the material follows the current colour: on glEnable and on every glColor.
+void glMaterialFollowColour();
 // True, with GL_INVALID_OPERATION recorded, inside glBegin/glEnd, where a call that must refuse then asks.
 bool glRefusedInsideBegin();
 // Mesa hands the fragments the current colour as one exact value unless the vertices carry colours of their

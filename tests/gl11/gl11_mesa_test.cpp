@@ -509,3 +509,24 @@ TEST(Gl11AgainstMesa, ColoursGivenInsideSurviveABatchBreak)
         gl.End();
     });
 }
+
+// GL_COLOR_MATERIAL copies the current colour into the material when enabled and on every glColor; the
+// material keeps the last one when it is disabled again, lit or not by GL_LIGHT0.
+TEST(Gl11AgainstMesa, ColourMaterialLeavesTheMaterialItSet)
+{
+    for (const bool light : {false, true}) {
+        SCOPED_TRACE(light ? "GL_LIGHT0 on" : "ambient only");
+        expectSame([&](const Gl11Api& gl, std::vector<double>&) {
+            gl.Color4f(0.9f, 0.5f, 0.25f, 0.75f);
+            gl.Enable(GL_COLOR_MATERIAL);
+            gl.Color4f(0.3f, 0.8f, 0.6f, 1);
+            gl.Disable(GL_COLOR_MATERIAL);
+            gl.Color4f(0.1f, 0.1f, 0.1f, 1);
+            gl.Enable(GL_LIGHTING);
+            if (light)
+                gl.Enable(GL_LIGHT0);
+            gl.Normal3f(0.3f, 0.2f, 0.9f);
+            quad(gl, -1, -1, 1, 1);
+        });
+    }
+}

@@ -93,11 +93,28 @@ void line(const GlVertex& a, const GlVertex& b, const GlVertex& provoking)
     takeColour(v, 2, provoking);
 }
 
+bool insideClipVolume(const GlVertex* v, int n);
+
+// GL puts a point in the pixel its window coordinates truncate to; GLES covers the pixel centres inside a
+// square around it, which on a whole coordinate is the pixel on one side or the other, by the fill rule. So
+// the point moves to the centre of the pixel GL picks (only inside the clip volume: GL drops it otherwise).
+void snapToPixel(float& c, float w, int origin, int extent)
+{
+    const float half = 0.5f * static_cast<float>(extent);
+    const float window = (c / w + 1.0f) * half + static_cast<float>(origin);
+    c = ((std::floor(window) + 0.5f - static_cast<float>(origin)) / half - 1.0f) * w;
+}
+
 void point(const GlVertex& a)
 {
     GlVertex* v = glBatchReserve(GlPrimitive::points, 1, constantColour(a));
-    if (v)
-        v[0] = a;
+    if (!v)
+        return;
+    v[0] = a;
+    if (insideClipVolume(&a, 1) && a.w > 0 && glState.viewport[2] > 0 && glState.viewport[3] > 0) {
+        snapToPixel(v[0].x, a.w, glState.viewport[0], glState.viewport[2]);
+        snapToPixel(v[0].y, a.w, glState.viewport[1], glState.viewport[3]);
+    }
 }
 
 bool insideClipVolume(const GlVertex* v, int n)

@@ -530,3 +530,35 @@ TEST(Gl11AgainstMesa, ColourMaterialLeavesTheMaterialItSet)
         });
     }
 }
+
+// A point lands in the pixel its window coordinates truncate to, also on whole coordinates, where a square
+// around it has a pixel centre on its edge: pixel for pixel, in the full viewport and in an offset one.
+TEST(Gl11AgainstMesa, PointsOnWholeCoordinatesLandWhereGlTruncates)
+{
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    for (const bool offset : {false, true}) {
+        std::vector<unsigned char> pictures[2];
+        for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
+            const Gl11Api& gl = gl11PairUse(side);
+            reset(gl);
+            const int vx = offset ? 5 : 0, vy = offset ? 7 : 0, vw = offset ? 40 : size, vh = offset ? 30 : size;
+            gl.Viewport(vx, vy, vw, vh);
+            gl.Begin(GL_POINTS);
+            int k = 0;
+            for (const float wx : {0.0f, 1.0f, 13.0f, 20.5f, 26.24f, 39.0f, 63.0f, 63.9f})
+                for (const float wy : {0.0f, 2.0f, 17.0f, 29.0f, 29.99f, 63.0f}) {
+                    ++k;
+                    gl.Color4f(static_cast<float>(k % 7) / 6, static_cast<float>(k % 5) / 4, 1, 1);
+                    gl.Vertex2f((wx - static_cast<float>(vx)) * 2 / static_cast<float>(vw) - 1,
+                                (wy - static_cast<float>(vy)) * 2 / static_cast<float>(vh) - 1);
+                }
+            gl.End();
+            pictures[static_cast<int>(side)] = gl11PairRead(gl, size, size);
+        }
+        size_t differing = 0;
+        for (size_t i = 0; i < pictures[0].size(); ++i)
+            differing += pictures[0][i] != pictures[1][i];
+        EXPECT_EQ(differing, 0u) << (offset ? "offset viewport" : "full viewport") << "\n"
+                                 << gl11PictureMap(pictures[0], pictures[1], size);
+    }
+}

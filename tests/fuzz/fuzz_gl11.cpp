@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <initializer_list>
 #include <type_traits>
@@ -221,7 +222,8 @@ auto invoke(int call, const char* name, F f, A... args)
 
 class Program {
 public:
-    Program(const Gl11Api& gl, const uint8_t* data, size_t bytes) : gl(gl), in{data, bytes} {}
+    Program(const Gl11Api& gl, const uint8_t* data, size_t bytes, uint32_t serial)
+        : gl(gl), in{data, bytes}, serial(serial) {}
 
     std::vector<Entry> log;
 
@@ -240,6 +242,8 @@ public:
 private:
     const Gl11Api& gl;
     Reader in;
+    uint32_t serial;          // which input of the process this is
+    int drawPixelsCalls = 0;
     int call = 0;
     bool maybeInside = false;   // a glBegin may be open: glGetError then is itself an error
     bool maybeCompiling = false;
@@ -266,6 +270,19 @@ private:
     }
 
     const unsigned char* pixels() { return pattern + in.small(64) * 64; }
+
+    // Mesa keeps the last glDrawPixels image and draws it again for the same bytes, whatever the unpack
+    // state now says about them (a different alignment, row length or skip): a fault of Mesa's, not the
+    // layer's. So every glDrawPixels of the run reads bytes no earlier one read: the pattern, its first bytes
+    // stamped with the input's and the call's number (the same on both sides).
+    const unsigned char* stampedPixels(int offset)
+    {
+        static unsigned char copy[sizeof pattern];
+        std::memcpy(copy, pattern + offset, sizeof pattern - static_cast<size_t>(offset));
+        const uint32_t stamp = serial * 4096u + static_cast<uint32_t>(drawPixelsCalls++);
+        std::memcpy(copy, &stamp, sizeof stamp);
+        return copy;
+    }
 
     // Every vertex carries a colour, texture coordinate and normal: Mesa's immediate mode misplaces vertices
     // when an attribute first appears in the middle of a primitive after an empty one, so the vertex format
@@ -591,7 +608,8 @@ private:
             break;
         case 33: {
             const int w = in.pick(sizes), h = in.pick(sizes);
-            CALL(DrawPixels, w, h, in.pick(formats), GL_UNSIGNED_BYTE, pattern + in.small(64));
+            const GLenum format = in.pick(formats);
+            CALL(DrawPixels, w, h, format, GL_UNSIGNED_BYTE, stampedPixels(in.small(64)));
             break;
         }
         case 34: CALL(PixelStorei, in.pick(pixelStores), in.pick(pixelStoreValues)); break;
@@ -717,12 +735,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t bytes)
             std::abort();
         ready = true;
     }
+    static uint32_t inputs = 0;
+    const uint32_t serial = ++inputs;
     std::vector<Entry> logs[2];
     std::vector<unsigned char> pictures[2];
     for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
         const Gl11Api& gl = gl11PairUse(side);
         reset(gl);
-        Program program(gl, data, bytes);
+        Program program(gl, data, bytes, serial);
         program.run();
         const int at = static_cast<int>(side);
         logs[at] = program.log;

@@ -266,6 +266,9 @@ void draw(const GlVertex* data, int count, GlPrimitive primitive)
 
 }  // namespace
 
+// Draws what the batch holds, without what primitive assembly still holds back.
+static void drawBatch();
+
 GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour)
 {
     if (!glState.ready || count > capacity)
@@ -275,7 +278,7 @@ GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constant
                             (!constant || (constantColour[0] == batchColour[0] && constantColour[1] == batchColour[1] &&
                                            constantColour[2] == batchColour[2] && constantColour[3] == batchColour[3]));
     if (used > 0 && (primitive != batchPrimitive || used + count > capacity || !sameColour))
-        glBatchFlush();
+        drawBatch();
     batchPrimitive = primitive;
     batchConstant = constant;
     for (int i = 0; constant && i < 4; ++i)
@@ -286,6 +289,12 @@ GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constant
 }
 
 void glBatchFlush()
+{
+    glImmediateFlush();
+    drawBatch();
+}
+
+static void drawBatch()
 {
     if (used == 0 || !glState.ready)
         return;

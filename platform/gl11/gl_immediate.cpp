@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The OpenGL 1.1 layer's primitive assembly: glBegin/glEnd with the current colour, texture coordinate and normal,
 // client arrays with glDrawArrays/glDrawElements, all cut into independent triangles, lines or points for the
-// batch. Quads split as Mesa splits them (0 1 2, 0 2 3, or 0 1 3, 1 2 3 when clipped); in flat shading every vertex of a primitive takes the
-// colour of its provoking vertex, the last one (the first for GL_POLYGON).
+// batch. Quads split as Mesa splits them (0 1 2, 0 2 3, or 0 1 3, 1 2 3 when any quad of the draw is clipped);
+// in flat shading every vertex of a primitive takes the colour of its provoking vertex, the last one (the first
+// for GL_POLYGON).
 #include "platform/gl11/gl_state.h"
 #include "platform/gl11/gl_vertex_count.h"
 
@@ -18,6 +19,14 @@ bool inside = false;
 GlVertexCount count;
 GlVertex held[4];
 GlVertex first;
+// A quad waiting for its draw to be split, its colours settled as it was completed.
+struct PendingQuad {
+    GlVertex v[4];
+    bool constant;   // the fragments take the provoking vertex's colour as one value
+};
+std::vector<PendingQuad> pendingQuads;
+bool quadsClipped = false;   // one of them needs clipping
+const size_t maxPendingQuads = 4096;
 bool colourGivenInside = false;   // a glColor between glBegin and glEnd since the last flush
 bool colourInPrimitive = false;   // a glColor since this glBegin
 bool arraysDrawing = false;       // glDrawArrays or glDrawElements is assembling
@@ -132,8 +141,42 @@ bool validMode(GLenum m)
     return m <= GL_POLYGON;   // GL_POINTS (0) to GL_POLYGON (9)
 }
 
+// As Mesa splits quads: all the quads of a draw into 0 1 2 and 0 2 3 when none of them needs clipping, all
+// into 0 1 3 and 1 2 3 (its clipper's path) when any does; the halves differ where the colours are not planar
+// and where a quad is not convex. Mesa's immediate mode draws consecutive GL_QUADS primitives as one, up to
+// the next state change; so quads wait for the end of an array draw, for another kind of primitive, for the
+// batch to be flushed, or for a bounded count.
+void settledTriangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const float* constant)
+{
+    GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constant);
+    if (!v)
+        return;
+    v[0] = a;
+    v[1] = b;
+    v[2] = c;
+}
+
+void emitQuads()
+{
+    for (const PendingQuad& quad : pendingQuads) {
+        const GlVertex* q = quad.v;
+        const float* constant = quad.constant ? &q[3].r : nullptr;
+        if (!quadsClipped) {
+            settledTriangle(q[0], q[1], q[2], constant);
+            settledTriangle(q[0], q[2], q[3], constant);
+        } else {
+            settledTriangle(q[0], q[1], q[3], constant);
+            settledTriangle(q[1], q[2], q[3], constant);
+        }
+    }
+    pendingQuads.clear();
+    quadsClipped = false;
+}
+
 void startPrimitive(GLenum m)
 {
+    if (m != GL_QUADS)
+        emitQuads();
     mode = m;
     count.start();
 }
@@ -167,15 +210,15 @@ void addVertex(const GlVertex& v)
     case GL_QUADS:
         held[n % 4] = v;
         if (n % 4 == 3) {
-            // As Mesa splits it: a quad inside the clip volume into 0 1 2 and 0 2 3, one that needs clipping
-            // (its clipper's path) into 0 1 3 and 1 2 3; the halves differ where the colours are not planar.
-            if (insideClipVolume(held, 4)) {
-                triangle(held[0], held[1], held[2], held[3]);
-                triangle(held[0], held[2], held[3], held[3]);
-            } else {
-                triangle(held[0], held[1], held[3], held[3]);
-                triangle(held[1], held[2], held[3], held[3]);
-            }
+            PendingQuad q;
+            for (int i = 0; i < 4; ++i)
+                q.v[i] = held[i];
+            takeColour(q.v, 4, held[3]);
+            q.constant = constantColour(held[3]) != nullptr;
+            pendingQuads.push_back(q);
+            quadsClipped = quadsClipped || !insideClipVolume(held, 4);
+            if (pendingQuads.size() >= maxPendingQuads)
+                emitQuads();
         }
         break;
     case GL_TRIANGLE_STRIP:
@@ -220,6 +263,8 @@ void addVertex(const GlVertex& v)
 
 void endPrimitive()
 {
+    if (mode == GL_QUADS && arraysDrawing)
+        emitQuads();
     if (mode == GL_LINE_LOOP && count.seen() >= 2)
         line(held[0], first, first);
 }
@@ -254,6 +299,11 @@ void glLightVertex(const float eye[4], const float* normal, const float* rgba, f
     for (int i = 0; i < 3; ++i)
         out[i] = 0.2f * ambient[i] + lit * diffuse[i];
     out[3] = diffuse[3];
+}
+
+void glImmediateFlush()
+{
+    emitQuads();
 }
 
 void glAssembleVertex(float x, float y, float z, float w)
@@ -525,6 +575,7 @@ void recordElements(GLenum m, const std::vector<int>& elements)
 template <typename IndexAt>
 void drawElements(GLenum m, GLsizei n, const IndexAt& indexAt)
 {
+    emitQuads();   // the immediate mode's own draw comes first
     glVerticesFlushed();
     arraysDrawing = true;
     startPrimitive(m);

@@ -47,6 +47,7 @@ void ensureReady()
 void changed()
 {
     clipDirty = normalDirty = true;
+    glImmediateFlush();
     glVerticesFlushed();
 }
 
@@ -132,6 +133,7 @@ void glPushMatrix()
     }
     std::memcpy(current->m[current->top + 1], current->m[current->top], 16 * sizeof(float));
     ++current->top;
+    glImmediateFlush();
     glVerticesFlushed();
 }
 

@@ -158,7 +158,9 @@ void glShadeModel(GLenum mode)
         glStateError(GL_INVALID_ENUM);
         return;
     }
-    // Colours are settled per vertex as they are assembled, so the batch goes on.
+    // Colours are settled per vertex as they are assembled, so the batch goes on; Mesa's next draw starts here.
+    if (mode != glState.shadeModel)
+        glImmediateFlush();
     glState.shadeModel = mode;
 }
 

@@ -127,6 +127,8 @@ bool glColourVaries();
 // What Mesa flushes its collected vertices on (any state change, the matrices included): the colours given
 // inside glBegin/glEnd stop counting then.
 void glVerticesFlushed();
+// Hands the batch what primitive assembly still holds back (quads waiting to be split as one draw).
+void glImmediateFlush();
 bool glClientArrayEnabled(GLenum array, bool* known);
 // The state of the client arrays' pointers for queries: size, type and stride, in that order.
 bool glClientArrayQuery(GLenum pname, GLint* out);

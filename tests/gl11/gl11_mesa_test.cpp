@@ -562,3 +562,40 @@ TEST(Gl11AgainstMesa, PointsOnWholeCoordinatesLandWhereGlTruncates)
                                  << gl11PictureMap(pictures[0], pictures[1], size);
     }
 }
+
+// Mesa splits every quad of a draw the same way, by whether any of them needs clipping: a folded quad (its
+// corners 1 and 3 the same) covers a triangle split one way and nothing the other, so the split shows.
+TEST(Gl11AgainstMesa, QuadsOfOneDrawSplitAlike)
+{
+    for (const bool together : {true, false}) {
+        for (const bool arrays : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << (together ? "one primitive" : "two primitives")
+                                              << (arrays ? ", from arrays" : ", immediate"));
+            static const float corners[8][2] = {{-0.3f, 0.8f}, {-0.3f, -0.3f}, {0.8f, 0.8f}, {-0.3f, -0.3f},
+                                                {-0.9f, -0.5f}, {-0.6f, -0.5f}, {-0.6f, -2.5f}, {-0.9f, -2.5f}};
+            expectSame([&](const Gl11Api& gl, std::vector<double>&) {
+                if (arrays) {
+                    gl.EnableClientState(GL_VERTEX_ARRAY);
+                    gl.VertexPointer(2, GL_FLOAT, 0, corners);
+                    if (together) {
+                        gl.DrawArrays(GL_QUADS, 0, 8);
+                    } else {
+                        gl.DrawArrays(GL_QUADS, 0, 4);
+                        gl.DrawArrays(GL_QUADS, 4, 4);
+                    }
+                    gl.DisableClientState(GL_VERTEX_ARRAY);
+                    return;
+                }
+                gl.Begin(GL_QUADS);
+                for (int k = 0; k < 8; ++k) {
+                    if (k == 4 && !together) {
+                        gl.End();
+                        gl.Begin(GL_QUADS);
+                    }
+                    gl.Vertex2f(corners[k][0], corners[k][1]);
+                }
+                gl.End();
+            });
+        }
+    }
+}

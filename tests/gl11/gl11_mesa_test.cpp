@@ -599,3 +599,23 @@ TEST(Gl11AgainstMesa, QuadsOfOneDrawSplitAlike)
         }
     }
 }
+
+// A frustum multiplied into the modelview makes it projective: Mesa inverts it whole for the normals, which
+// then differ from the inverse of its upper 3 x 3.
+TEST(Gl11AgainstMesa, NormalsUnderAProjectiveModelview)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+        gl.Frustum(-1, 1, -1, 1, 1.22, 1.96);
+        gl.Rotatef(-190.8f, 0.1f, 0.32f, 0.34f);
+        gl.Enable(GL_LIGHTING);
+        gl.Enable(GL_LIGHT0);
+        gl.Begin(GL_TRIANGLES);
+        gl.Normal3f(-0.02f, 1.94f, 0.6f);
+        gl.Vertex4f(0.3f, 0.84f, 1.9f, 0.53f);
+        gl.Normal3f(0.7f, -1.16f, 2.3f);
+        gl.Vertex3f(-1.22f, -1.92f, -1.3f);
+        gl.Vertex2f(-1.82f, 0.1f);
+        gl.End();
+        gl.LoadIdentity();
+    });
+}

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <initializer_list>
 #include <type_traits>
 #include <vector>
@@ -217,7 +218,15 @@ auto invoke(int call, const char* name, F f, A... args)
     return f(args...);
 }
 
-#define CALL(name, ...) invoke(call, "gl" #name, gl.name, __VA_ARGS__)
+// The arguments are read from the input inside braces, so left to right whatever the compiler: an input means
+// the same calls in every build.
+template <typename F, typename... A>
+auto invokeInOrder(int call, const char* name, F f, std::tuple<A...> args)
+{
+    return std::apply([&](A... a) { return invoke(call, name, f, a...); }, args);
+}
+
+#define CALL(name, ...) invokeInOrder(call, "gl" #name, gl.name, std::tuple{__VA_ARGS__})
 #define CALL0(name) invoke(call, "gl" #name, gl.name)
 
 class Program {

@@ -75,10 +75,12 @@ void takeColour(GlVertex* v, int n, const GlVertex& provoking)
     }
 }
 
-// The colour the fragments take as one value, or null: when it does not vary, every vertex has the current one.
+// The colour the fragments take as one value, or null: when it does not vary, every vertex has the current one;
+// in flat shading each primitive is one colour, which Mesa does not interpolate (interpolated, it drifts far off
+// on a primitive squashed to nothing).
 const float* constantColour(const GlVertex& any)
 {
-    return glColourVaries() ? nullptr : &any.r;
+    return glState.shadeModel == GL_FLAT || !glColourVaries() ? &any.r : nullptr;
 }
 
 void triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlVertex& provoking)

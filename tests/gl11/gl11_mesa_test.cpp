@@ -619,3 +619,21 @@ TEST(Gl11AgainstMesa, NormalsUnderAProjectiveModelview)
         gl.LoadIdentity();
     });
 }
+
+// In flat shading a primitive is one colour, exactly, even squashed into a viewport one pixel high, where an
+// interpolated colour drifts far from the one given.
+TEST(Gl11AgainstMesa, FlatColoursStayExactOnSquashedPrimitives)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+        gl.ShadeModel(GL_FLAT);
+        gl.Viewport(23, 3, 33, 1);
+        gl.Begin(GL_TRIANGLE_STRIP);
+        gl.Color4f(0.478431f, 0.894118f, 0.584314f, 0.933333f);
+        gl.Vertex2f(-1.14f, -1.14f);
+        gl.Vertex2f(1.46f, 1.46f);
+        gl.Vertex4f(0.46f, 0.46f, 0.3f, 1.16667f);
+        gl.End();
+        gl.Viewport(0, 0, size, size);
+        gl.ShadeModel(GL_SMOOTH);
+    });
+}

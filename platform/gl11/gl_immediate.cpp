@@ -646,16 +646,6 @@ bool canDrawArrays(GLenum m, GLsizei n)
 
 // A draw compiled into a list: an invalid mode or count goes into the list as its error; true when the
 // elements can be taken (the vertex array is on).
-bool compileChecked(GLenum m, GLsizei n)
-{
-    const GLenum error = n < 0 ? GL_INVALID_VALUE : !validMode(m) ? GL_INVALID_ENUM : GL_NO_ERROR;
-    if (error != GL_NO_ERROR) {
-        glListRecord(GlListCall::outside, [error] { glStateError(error); });
-        return false;
-    }
-    return vertexArray.enabled && vertexArray.pointer;
-}
-
 }  // namespace
 
 bool glColourVaries()
@@ -747,7 +737,13 @@ void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer)
 void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
 {
     if (glListCompiling()) {
-        if (compileChecked(m, n) && firstIndex >= 0) {
+        // Mesa's list compiler checks the mode before the count.
+        const GLenum error = !validMode(m) ? GL_INVALID_ENUM : n < 0 ? GL_INVALID_VALUE : GL_NO_ERROR;
+        if (error != GL_NO_ERROR) {
+            glListRecordError(error);   // raised at once too under GL_COMPILE_AND_EXECUTE
+            return;
+        }
+        if (vertexArray.enabled && vertexArray.pointer && firstIndex >= 0) {
             std::vector<int> elements(static_cast<size_t>(n));
             for (GLsizei i = 0; i < n; ++i)
                 elements[static_cast<size_t>(i)] = firstIndex + i;
@@ -763,18 +759,7 @@ void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
 
 void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
 {
-    if (!glListCompiling() && glRefusedInsideBegin())
-        return;
-    if (n < 0) {
-        if (!glListRecordError(GL_INVALID_VALUE))
-            glStateError(GL_INVALID_VALUE);
-        return;
-    }
-    if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_SHORT && type != GL_UNSIGNED_INT) {
-        if (!glListRecordError(GL_INVALID_ENUM))
-            glStateError(GL_INVALID_ENUM);
-        return;
-    }
+    const bool knownType = type == GL_UNSIGNED_BYTE || type == GL_UNSIGNED_SHORT || type == GL_UNSIGNED_INT;
     auto indexAt = [type, indices](GLsizei i) {
         if (type == GL_UNSIGNED_BYTE)
             return static_cast<int>(static_cast<const unsigned char*>(indices)[i]);
@@ -783,7 +768,17 @@ void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
         return static_cast<int>(static_cast<const unsigned int*>(indices)[i]);
     };
     if (glListCompiling()) {
-        if (compileChecked(m, n) && indices) {
+        // The mode, the count, then the type, as Mesa's list compiler takes them (it answers a bad type with
+        // GL_INVALID_VALUE where GL says GL_INVALID_ENUM, which the list keeps).
+        const GLenum error = !validMode(m) ? GL_INVALID_ENUM
+                             : n < 0       ? GL_INVALID_VALUE
+                             : !knownType  ? GL_INVALID_ENUM
+                                           : GL_NO_ERROR;
+        if (error != GL_NO_ERROR) {
+            glListRecordError(error);   // raised at once too under GL_COMPILE_AND_EXECUTE
+            return;
+        }
+        if (vertexArray.enabled && vertexArray.pointer && indices) {
             std::vector<int> elements(static_cast<size_t>(n));
             for (GLsizei i = 0; i < n; ++i)
                 elements[static_cast<size_t>(i)] = indexAt(i);
@@ -791,6 +786,12 @@ void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
         }
         if (glListCompilingMode() == GL_COMPILE)
             return;
+    } else if (glRefusedInsideBegin()) {
+        return;
+    }
+    if (n < 0 || !knownType) {
+        glStateError(n < 0 ? GL_INVALID_VALUE : GL_INVALID_ENUM);
+        return;
     }
     if (!canDrawArrays(m, n) || !indices)
         return;

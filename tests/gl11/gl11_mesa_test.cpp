@@ -637,3 +637,32 @@ TEST(Gl11AgainstMesa, FlatColoursStayExactOnSquashedPrimitives)
         gl.ShadeModel(GL_SMOOTH);
     });
 }
+
+// A list compiled and executed reports a draw's errors in the order Mesa's list compiler checks them: the
+// mode, then the count, then the index type; the list raises them again when it runs.
+TEST(Gl11AgainstMesa, CompiledDrawErrorsComeInMesasOrder)
+{
+    static const float corners[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+    static const unsigned short order[3] = {0, 1, 2};
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        gl.VertexPointer(2, GL_FLOAT, 0, corners);
+        for (const GLenum mode : {GL_COMPILE_AND_EXECUTE, GL_COMPILE}) {
+            gl.NewList(7, mode);
+            gl.DrawArrays(0x1234, 0, -1);
+            log.push_back(gl.GetError());
+            gl.DrawArrays(GL_TRIANGLES, 0, -1);
+            log.push_back(gl.GetError());
+            gl.DrawElements(0x1234, -1, GL_UNSIGNED_SHORT, order);
+            log.push_back(gl.GetError());
+            gl.DrawElements(GL_TRIANGLES, -1, GL_UNSIGNED_SHORT, order);
+            log.push_back(gl.GetError());
+            gl.EndList();
+            gl.CallList(7);
+            for (int i = 0; i < 5; ++i)
+                log.push_back(gl.GetError());
+        }
+        gl.DeleteLists(7, 1);
+        gl.DisableClientState(GL_VERTEX_ARRAY);
+    });
+}

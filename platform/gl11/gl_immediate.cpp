@@ -644,8 +644,14 @@ bool canDrawArrays(GLenum m, GLsizei n)
     return vertexArray.enabled && vertexArray.pointer;
 }
 
-// A draw compiled into a list: an invalid mode or count goes into the list as its error; true when the
-// elements can be taken (the vertex array is on).
+// A draw compiled into a list: the error of an invalid mode, then of a negative count, as Mesa's list compiler
+// checks them; it goes into the list, and is raised at once too under GL_COMPILE_AND_EXECUTE.
+bool compileRefused(GLenum m, GLsizei n)
+{
+    const GLenum error = !validMode(m) ? GL_INVALID_ENUM : n < 0 ? GL_INVALID_VALUE : GL_NO_ERROR;
+    return error != GL_NO_ERROR && glListRecordError(error);
+}
+
 }  // namespace
 
 bool glColourVaries()
@@ -737,12 +743,8 @@ void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer)
 void glDrawArrays(GLenum m, GLint firstIndex, GLsizei n)
 {
     if (glListCompiling()) {
-        // Mesa's list compiler checks the mode before the count.
-        const GLenum error = !validMode(m) ? GL_INVALID_ENUM : n < 0 ? GL_INVALID_VALUE : GL_NO_ERROR;
-        if (error != GL_NO_ERROR) {
-            glListRecordError(error);   // raised at once too under GL_COMPILE_AND_EXECUTE
+        if (compileRefused(m, n))
             return;
-        }
         if (vertexArray.enabled && vertexArray.pointer && firstIndex >= 0) {
             std::vector<int> elements(static_cast<size_t>(n));
             for (GLsizei i = 0; i < n; ++i)
@@ -768,16 +770,10 @@ void glDrawElements(GLenum m, GLsizei n, GLenum type, const GLvoid* indices)
         return static_cast<int>(static_cast<const unsigned int*>(indices)[i]);
     };
     if (glListCompiling()) {
-        // The mode, the count, then the type, as Mesa's list compiler takes them (it answers a bad type with
-        // GL_INVALID_VALUE where GL says GL_INVALID_ENUM, which the list keeps).
-        const GLenum error = !validMode(m) ? GL_INVALID_ENUM
-                             : n < 0       ? GL_INVALID_VALUE
-                             : !knownType  ? GL_INVALID_ENUM
-                                           : GL_NO_ERROR;
-        if (error != GL_NO_ERROR) {
-            glListRecordError(error);   // raised at once too under GL_COMPILE_AND_EXECUTE
+        // The type after the mode and the count (Mesa answers a bad one with GL_INVALID_VALUE where GL says
+        // GL_INVALID_ENUM, which the list keeps).
+        if (compileRefused(m, n) || (!knownType && glListRecordError(GL_INVALID_ENUM)))
             return;
-        }
         if (vertexArray.enabled && vertexArray.pointer && indices) {
             std::vector<int> elements(static_cast<size_t>(n));
             for (GLsizei i = 0; i < n; ++i)

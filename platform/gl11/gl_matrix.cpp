@@ -314,47 +314,31 @@ void glTransformToEye(float x, float y, float z, float w, float out[4])
         out[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r] * w;
 }
 
-// The inverse of a column-major 4 x 4 matrix through its adjugate; false when it is singular.
-static bool invert4(const float* m, float* out)
+// The determinant of the 3 x 3 a column-major 4 x 4 matrix leaves without one row and one column.
+static float minor3(const float* m, int row, int col)
 {
-    float inv[16];
-    inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
-             m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
-    inv[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] - m[8] * m[7] * m[14] -
-             m[12] * m[6] * m[11] + m[12] * m[7] * m[10];
-    inv[8] = m[4] * m[9] * m[15] - m[4] * m[11] * m[13] - m[8] * m[5] * m[15] + m[8] * m[7] * m[13] +
-             m[12] * m[5] * m[11] - m[12] * m[7] * m[9];
-    inv[12] = -m[4] * m[9] * m[14] + m[4] * m[10] * m[13] + m[8] * m[5] * m[14] - m[8] * m[6] * m[13] -
-              m[12] * m[5] * m[10] + m[12] * m[6] * m[9];
-    inv[1] = -m[1] * m[10] * m[15] + m[1] * m[11] * m[14] + m[9] * m[2] * m[15] - m[9] * m[3] * m[14] -
-             m[13] * m[2] * m[11] + m[13] * m[3] * m[10];
-    inv[5] = m[0] * m[10] * m[15] - m[0] * m[11] * m[14] - m[8] * m[2] * m[15] + m[8] * m[3] * m[14] +
-             m[12] * m[2] * m[11] - m[12] * m[3] * m[10];
-    inv[9] = -m[0] * m[9] * m[15] + m[0] * m[11] * m[13] + m[8] * m[1] * m[15] - m[8] * m[3] * m[13] -
-             m[12] * m[1] * m[11] + m[12] * m[3] * m[9];
-    inv[13] = m[0] * m[9] * m[14] - m[0] * m[10] * m[13] - m[8] * m[1] * m[14] + m[8] * m[2] * m[13] +
-              m[12] * m[1] * m[10] - m[12] * m[2] * m[9];
-    inv[2] = m[1] * m[6] * m[15] - m[1] * m[7] * m[14] - m[5] * m[2] * m[15] + m[5] * m[3] * m[14] +
-             m[13] * m[2] * m[7] - m[13] * m[3] * m[6];
-    inv[6] = -m[0] * m[6] * m[15] + m[0] * m[7] * m[14] + m[4] * m[2] * m[15] - m[4] * m[3] * m[14] -
-             m[12] * m[2] * m[7] + m[12] * m[3] * m[6];
-    inv[10] = m[0] * m[5] * m[15] - m[0] * m[7] * m[13] - m[4] * m[1] * m[15] + m[4] * m[3] * m[13] +
-              m[12] * m[1] * m[7] - m[12] * m[3] * m[5];
-    inv[14] = -m[0] * m[5] * m[14] + m[0] * m[6] * m[13] + m[4] * m[1] * m[14] - m[4] * m[2] * m[13] -
-              m[12] * m[1] * m[6] + m[12] * m[2] * m[5];
-    inv[3] = -m[1] * m[6] * m[11] + m[1] * m[7] * m[10] + m[5] * m[2] * m[11] - m[5] * m[3] * m[10] -
-             m[9] * m[2] * m[7] + m[9] * m[3] * m[6];
-    inv[7] = m[0] * m[6] * m[11] - m[0] * m[7] * m[10] - m[4] * m[2] * m[11] + m[4] * m[3] * m[10] +
-             m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
-    inv[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
-              m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
-    inv[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
-              m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
-    const float det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
+    float a[9];
+    int n = 0;
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r)
+            if (r != row && c != col)
+                a[n++] = m[c * 4 + r];
+    return a[0] * (a[4] * a[8] - a[7] * a[5]) - a[3] * (a[1] * a[8] - a[7] * a[2]) + a[6] * (a[1] * a[5] - a[4] * a[2]);
+}
+
+// The upper 3 x 3 of the inverse of a column-major 4 x 4 matrix, transposed (normalMatrix[col * 3 + row]), through
+// cofactors; false when the matrix is singular.
+static bool inverseTransposeUpper3(const float* m, float* out)
+{
+    float det = 0;
+    for (int c = 0; c < 4; ++c)
+        det += ((c % 2) ? -1.0f : 1.0f) * m[c * 4] * minor3(m, 0, c);
     if (det == 0 || !std::isfinite(det))
         return false;
-    for (int i = 0; i < 16; ++i)
-        out[i] = inv[i] / det;
+    // inverse(r, c) = cofactor(c, r) / det; its transpose at (c, r) is stored at out[r * 3 + c].
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            out[r * 3 + c] = (((r + c) % 2) ? -1.0f : 1.0f) * minor3(m, c, r) / det;
     return true;
 }
 
@@ -367,11 +351,9 @@ const float* glNormalMatrix()
         // inverted whole, as Mesa does, and the normals take the upper 3 x 3 of that inverse.
         const float* m = modelView.m[modelView.top];
         if (m[3] != 0 || m[7] != 0 || m[11] != 0 || m[15] != 1) {
-            float inverse[16];
-            const bool invertible = invert4(m, inverse);
-            for (int r = 0; r < 3; ++r)
-                for (int k = 0; k < 3; ++k)
-                    normalMatrix[k * 3 + r] = invertible ? inverse[r * 4 + k] : (r == k ? 1.0f : 0.0f);
+            if (!inverseTransposeUpper3(m, normalMatrix))
+                for (int k = 0; k < 9; ++k)
+                    normalMatrix[k] = k % 4 == 0 ? 1.0f : 0.0f;
             normalDirty = false;
             return normalMatrix;
         }

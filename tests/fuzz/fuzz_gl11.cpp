@@ -373,32 +373,16 @@ private:
         const int stride = in.pick<int>({0, 0, 0, 16, 24, -4});
         const GLint n = in.pick<GLint>({2, 3, 4, 3, 1, 5});
         const void* data = in.small(2) ? static_cast<const void*>(floats) : static_cast<const void*>(pattern);
-        switch (in.small(7)) {
-        // Mesa refuses a negative stride but then draws nothing from the array (or black from a colour
-        // array) until it takes the next pointer, where GL leaves the array as it was, as the layer does:
-        // after one, both sides get the array's first pointer again.
-        case 0:
-            CALL(VertexPointer, n, in.pick(arrayTypes), stride, floats);
-            if (stride < 0)
-                CALL(VertexPointer, 4, GL_FLOAT, 0, floats);
-            break;
+        const int which = in.small(7);
+        switch (which) {
+        case 0: CALL(VertexPointer, n, in.pick(arrayTypes), stride, floats); break;
         case 1: {
             const GLenum type = in.pick(colorTypes);
             CALL(ColorPointer, n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? floats : data);
-            if (stride < 0)
-                CALL(ColorPointer, 4, GL_FLOAT, 0, floats);
             break;
         }
-        case 2:
-            CALL(TexCoordPointer, n, in.pick(arrayTypes), stride, floats);
-            if (stride < 0)
-                CALL(TexCoordPointer, 4, GL_FLOAT, 0, floats);
-            break;
-        case 3:
-            CALL(NormalPointer, in.pick<GLenum>({GL_FLOAT, GL_SHORT, GL_BYTE, GL_INT}), stride, floats);
-            if (stride < 0)
-                CALL(NormalPointer, GL_FLOAT, 0, floats);
-            break;
+        case 2: CALL(TexCoordPointer, n, in.pick(arrayTypes), stride, floats); break;
+        case 3: CALL(NormalPointer, in.pick<GLenum>({GL_FLOAT, GL_SHORT, GL_BYTE, GL_INT}), stride, floats); break;
         case 4: {
             const GLenum array =
                 in.pick<GLenum>({GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_NORMAL_ARRAY,
@@ -427,6 +411,15 @@ private:
             CALL(DrawElements, in.pick(modes), in.small(40) - 1, type, at);
             break;
         }
+        }
+        // Mesa refuses a negative stride but then draws nothing from the array (or black from a colour array)
+        // until it takes the next pointer, where GL leaves the array as it was, as the layer does: after one,
+        // both sides get the arrays' first pointers again.
+        if (stride < 0 && which < 4) {
+            CALL(VertexPointer, 4, GL_FLOAT, 0, floats);
+            CALL(ColorPointer, 4, GL_FLOAT, 0, floats);
+            CALL(TexCoordPointer, 4, GL_FLOAT, 0, floats);
+            CALL(NormalPointer, GL_FLOAT, 0, floats);
         }
     }
 
@@ -628,8 +621,7 @@ private:
             break;
         case 33: {
             const int w = in.pick(sizes), h = in.pick(sizes);
-            const GLenum format = in.pick(formats);
-            CALL(DrawPixels, w, h, format, GL_UNSIGNED_BYTE, stampedPixels(in.small(64)));
+            CALL(DrawPixels, w, h, in.pick(formats), GL_UNSIGNED_BYTE, stampedPixels(in.small(64)));
             break;
         }
         case 34: CALL(PixelStorei, in.pick(pixelStores), in.pick(pixelStoreValues)); break;

@@ -2,6 +2,7 @@
 // The OpenGL 1.1 layer's display lists: every call GL compiles into a list is recorded as the call itself with
 // its arguments (client data such as pixels and array elements copied as they are at compile time) and
 // replayed by calling it again. Calls GL does not compile (queries, client state, names, glFinish) run at once.
+#include "platform/gl11/gl_names.h"
 #include "platform/gl11/gl_state.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ struct List {
 std::map<GLuint, List>& lists = *new std::map<GLuint, List>;
 constexpr GLsizei maxListRange = 1 << 20;
 GLuint compiling = 0;
+GLuint highestName = 0;   // the highest list name ever made, for glFreeNames
 GLenum compileMode = 0;
 bool compilingPrimitive = false;   // a glBegin was compiled into the list and its glEnd not yet
 size_t primitiveStart = 0;          // where that glBegin is in the list
@@ -126,18 +128,12 @@ GLuint glGenLists(GLsizei range)
         glStateError(GL_OUT_OF_MEMORY);
         return 0;
     }
-    // The first run of free names long enough, found from the names in use (in order); those stay as they are.
-    std::uint64_t first = 1;
-    for (const auto& entry : lists) {
-        if (entry.first >= first + static_cast<std::uint64_t>(range))
-            break;
-        if (entry.first >= first)
-            first = static_cast<std::uint64_t>(entry.first) + 1;
-    }
-    if (first + static_cast<std::uint64_t>(range) - 1 > 0xffffffffu)
+    const std::uint64_t first = glFreeNames(lists, highestName, range);
+    if (first == 0)
         return 0;   // the name space is spent
     for (std::uint64_t n = first; n < first + static_cast<std::uint64_t>(range); ++n)
         lists[static_cast<GLuint>(n)];
+    highestName = static_cast<GLuint>(first + static_cast<std::uint64_t>(range) - 1);
     return static_cast<GLuint>(first);
 }
 
@@ -198,6 +194,7 @@ void glEndList()
         return;
     }
     lists[compiling] = pending;
+    highestName = std::max(highestName, compiling);
     pending = List();
     compiling = 0;
 }
@@ -295,6 +292,7 @@ void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
 void glListsReset()
 {
     lists.clear();
+    highestName = 0;
     compiling = 0;
     compilingPrimitive = false;
     pending = List();

@@ -5,9 +5,11 @@
 // format the internal format asks, the way GL converts them. A GL_ALPHA texture is stored as luminance-alpha
 // of full luminance, so that GL_MODULATE keeps the fragment's colour as GL does; intensity as RGBA of four
 // equal components.
+#include "platform/gl11/gl_names.h"
 #include "platform/gl11/gl_state.h"
 #include "platform/gl11/gles_seam.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -32,7 +34,7 @@ struct Texture {
 
 // Never destroyed: a program may delete its textures from its own static destructors, after this file's.
 std::map<GLuint, Texture>& textures = *new std::map<GLuint, Texture>;
-GLuint nextName = 1;
+GLuint highestName = 0;   // the highest texture name ever made, for glFreeNames
 unsigned whiteTexture = 0;
 
 bool powerOfTwo(int v)
@@ -43,6 +45,7 @@ bool powerOfTwo(int v)
 Texture& textureNamed(GLuint name)
 {
     Texture& t = textures[name];
+    highestName = std::max(highestName, name);
     if (t.gles == 0)
         gles.GenTextures(1, &t.gles);
     return t;
@@ -184,7 +187,7 @@ bool validParameter(GLenum pname, GLint param)
 bool glTexturesInit()
 {
     textures.clear();
-    nextName = 1;
+    highestName = 0;
     const unsigned char white[4] = {255, 255, 255, 255};
     gles.GenTextures(1, &whiteTexture);
     gles.BindTexture(GL_TEXTURE_2D, whiteTexture);
@@ -232,13 +235,18 @@ void glGenTextures(GLsizei n, GLuint* names)
         glStateError(GL_INVALID_VALUE);
         return;
     }
-    for (GLsizei i = 0; i < n; ++i) {
-        while (nextName == 0 || textures.count(nextName))
-            ++nextName;
-        names[i] = nextName;
-        textures[nextName];   // reserved; the GLES texture comes with the first bind
-        ++nextName;
+    if (n == 0)
+        return;
+    const GLuint first = glFreeNames(textures, highestName, n);
+    if (first == 0) {
+        glStateError(GL_OUT_OF_MEMORY);   // the name space is spent
+        return;
     }
+    for (GLsizei i = 0; i < n; ++i) {
+        names[i] = first + static_cast<GLuint>(i);
+        textures[names[i]];   // reserved; the GLES texture comes with the first bind
+    }
+    highestName = std::max(highestName, first + static_cast<GLuint>(n - 1));
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* names)

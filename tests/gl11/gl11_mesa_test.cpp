@@ -482,7 +482,7 @@ TEST(Gl11Layer, HugeListRangesAreBounded)
     ASSERT_NE(first, 0u);
     EXPECT_EQ(gl.GenLists(2), first + 3);   // the next free run
     gl.DeleteLists(first + 1, 1);
-    EXPECT_EQ(gl.GenLists(1), first + 1);   // a hole is found again
+    EXPECT_EQ(gl.GenLists(1), first + 5);   // a deleted name does not come back at once
     gl.DeleteLists(first, 0x7fffffff);      // every name from first on
     EXPECT_FALSE(gl.IsList(first));
     EXPECT_FALSE(gl.IsList(first + 4));
@@ -664,5 +664,47 @@ TEST(Gl11AgainstMesa, CompiledDrawErrorsComeInMesasOrder)
         }
         gl.DeleteLists(7, 1);
         gl.DisableClientState(GL_VERTEX_ARRAY);
+    });
+}
+
+// New list and texture names come after the highest name ever used, as Mesa gives them (a program that tests a
+// name with glIsList or glIsTexture sees what it would see there); near the top of the name space, the first
+// free run from 1. Logged relative to the first name, since earlier cases have used names too.
+TEST(Gl11AgainstMesa, NewNamesFollowTheHighestEverUsed)
+{
+    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+        const GLuint first = gl.GenLists(1);
+        gl.NewList(first + 7, GL_COMPILE);
+        gl.EndList();
+        log.push_back(gl.GenLists(2) - first);
+        gl.DeleteLists(first, 20);
+        const GLuint again = gl.GenLists(1);
+        log.push_back(again - first);
+        log.push_back(gl.IsList(first + 1));
+        gl.DeleteLists(again, 1);
+
+        GLuint t[2] = {};
+        gl.GenTextures(2, t);
+        log.push_back(t[1] - t[0]);
+        gl.BindTexture(GL_TEXTURE_2D, t[0] + 5);
+        gl.BindTexture(GL_TEXTURE_2D, 0);
+        gl.DeleteTextures(2, t);
+        GLuint u = 0;
+        gl.GenTextures(1, &u);
+        log.push_back(u - t[0]);
+        log.push_back(gl.IsTexture(t[1]));
+        const GLuint made = t[0] + 5;
+        gl.DeleteTextures(1, &made);
+        gl.DeleteTextures(1, &u);
+
+        // No room above the highest name: the lowest free run, whatever earlier cases left.
+        gl.NewList(0xfffffffdu, GL_COMPILE);
+        gl.EndList();
+        const GLuint low = gl.GenLists(3);
+        log.push_back(low < 0xfffffffdu);
+        log.push_back(gl.IsList(low) && gl.IsList(low + 2));
+        gl.DeleteLists(low, 3);
+        gl.DeleteLists(0xfffffffdu, 1);
+        log.push_back(gl.GenLists(20) < 0xfffffffdu);
     });
 }

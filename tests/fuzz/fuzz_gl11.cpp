@@ -395,10 +395,15 @@ private:
         }
         // Mesa draws points at the current position when the vertex array is off (GL draws nothing), so
         // the vertex array is always on when arrays are drawn.
-        case 5:
+        case 5: {
             CALL(EnableClientState, GL_VERTEX_ARRAY);
-            CALL(DrawArrays, in.pick(modes), in.small(20), in.small(40) - 1);
+            const GLenum mode = in.pick(modes);
+            const GLint first = in.small(20);
+            const GLsizei count = in.small(40) - 1;
+            CALL(DrawArrays, mode, first, count);
+            afterArrayDraw();
             break;
+        }
         default: {
             CALL(EnableClientState, GL_VERTEX_ARRAY);
             GLenum type = in.pick(indexTypes);
@@ -408,7 +413,10 @@ private:
                 type = GL_UNSIGNED_SHORT;
             const void* at = type == GL_UNSIGNED_BYTE ? static_cast<const void*>(indices)
                                                       : static_cast<const void*>(indexWords());
-            CALL(DrawElements, in.pick(modes), in.small(40) - 1, type, at);
+            const GLenum mode = in.pick(modes);
+            const GLsizei count = in.small(40) - 1;
+            CALL(DrawElements, mode, count, type, at);
+            afterArrayDraw();
             break;
         }
         }
@@ -421,6 +429,26 @@ private:
             CALL(TexCoordPointer, 4, GL_FLOAT, 0, floats);
             CALL(NormalPointer, GL_FLOAT, 0, floats);
         }
+    }
+
+    void afterArrayDraw()
+    {
+        // Mesa runs the vertices of an array draw compiled under GL_COMPILE_AND_EXECUTE only later: when the
+        // list ends, or after a state call it runs at once (glShadeModel, say), and after a second such draw it
+        // refuses the next valid call with GL_INVALID_OPERATION. GL runs them at once, as the layer does; such a
+        // list ends right after its draw.
+        if (maybeExecuting) {
+            CALL0(EndList);
+            maybeCompiling = maybeExecuting = surelyInside = compiledPrimitive = false;
+        }
+        // GL leaves the current colour, texture coordinate and normal undefined after an array draw where their
+        // arrays are on (Mesa's list compiler leaves the last vertex's, its immediate draws the earlier ones):
+        // they are given again before anything can read them.
+        if (maybeInside)
+            return;
+        CALL(Color4f, colour[0], colour[1], colour[2], colour[3]);
+        CALL(TexCoord2f, texCoord[0], texCoord[1]);
+        CALL(Normal3f, normal[0], normal[1], normal[2]);
     }
 
     static const void* indexWords()

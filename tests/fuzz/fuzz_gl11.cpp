@@ -649,6 +649,11 @@ private:
             break;
         case 33: {
             const int w = in.pick(sizes), h = in.pick(sizes);
+            // Mesa neither fogs a pixel rectangle nor textures it with the raster position's coordinate (it
+            // takes the current one), where GL does both, as the layer does: rectangles come untextured and
+            // unfogged.
+            CALL(Disable, GL_TEXTURE_2D);
+            CALL(Disable, GL_FOG);
             CALL(DrawPixels, w, h, in.pick(formats), GL_UNSIGNED_BYTE, stampedPixels(in.small(64)));
             break;
         }

@@ -259,6 +259,7 @@ private:
     bool maybeExecuting = false;   // a list may be compiling under GL_COMPILE_AND_EXECUTE
     bool surelyInside = false;     // a glBegin is certainly open (vertices are defined)
     int verticesInPrimitive = 0;
+    int vertexForm = 0;   // glVertex2f, 3f or 4f: one for all vertices of a primitive
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
     float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
     GLuint generatedTextures[4] = {};
@@ -293,9 +294,10 @@ private:
         return copy;
     }
 
-    // Every vertex carries a colour, texture coordinate and normal: Mesa's immediate mode misplaces vertices
-    // when an attribute first appears in the middle of a primitive after an empty one, so the vertex format
-    // never changes inside a primitive.
+    // Every vertex carries a colour, texture coordinate and normal, and all of a primitive's vertices have
+    // as many coordinates: Mesa's immediate mode misplaces vertices when an attribute first appears in the
+    // middle of a primitive after an empty one, and draws a wrong line in a line loop whose vertices grow from
+    // two coordinates to three, so the vertex format never changes inside a primitive.
     void vertex()
     {
         ++verticesInPrimitive;
@@ -303,7 +305,7 @@ private:
         CALL(TexCoord2f, texCoord[0], texCoord[1]);
         CALL(Normal3f, normal[0], normal[1], normal[2]);
         const float x = in.coord(), y = in.coord();
-        switch (in.small(3)) {
+        switch (vertexForm) {
         case 0: CALL(Vertex2f, x, y); break;
         case 1: CALL(Vertex3f, x, y, in.coord()); break;
         default: CALL(Vertex4f, x, y, in.coord(), 0.5f + in.unit()); break;
@@ -490,6 +492,7 @@ private:
             CALL(Begin, mode);
             maybeInside = true;
             verticesInPrimitive = 0;
+            vertexForm = in.small(3);
             if (mode <= GL_POLYGON) {
                 if (maybeCompiling)
                     compiledPrimitive = true;
@@ -606,10 +609,15 @@ private:
         case 28:
             if (in.small(2)) {
                 const GLenum mode = in.pick<GLenum>({GL_COMPILE, GL_COMPILE_AND_EXECUTE, 0x1234});
-                CALL(NewList, listName(), mode);
-                maybeCompiling = true;
-                maybeExecuting = maybeExecuting || mode == GL_COMPILE_AND_EXECUTE;
-                surelyInside = compiledPrimitive = false;
+                const GLuint name = listName();
+                CALL(NewList, name, mode);
+                // A glNewList GL refuses compiles nothing: a glBegin after it runs at once, and so must get its
+                // vertices (Mesa misplaces those of later primitives after an empty one).
+                if (name != 0 && mode != 0x1234) {
+                    maybeCompiling = true;
+                    maybeExecuting = maybeExecuting || mode == GL_COMPILE_AND_EXECUTE;
+                    surelyInside = compiledPrimitive = false;
+                }
             } else {
                 CALL0(EndList);
                 maybeCompiling = maybeExecuting = surelyInside = compiledPrimitive = false;

@@ -92,8 +92,13 @@ if [ "$fuzz_seconds" -gt 0 ]; then
   grep -E 'stat::number_of_executed_units|exec/s' "$build/fuzz-gl11.log" | tail -n 2 || true
   for input in "$crashes"/crash-* "$crashes"/timeout-*; do
     [ -f "$input" ] || continue
-    report=$("$build/replay_gl11" "$input" 2>&1 || true)
-    if grep -qE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error" <<<"$report" &&
+    # A replay that runs past its time is named, not waited for.
+    report=$(timeout 120 "$build/replay_gl11" "$input" 2>&1; echo "exit status $?")
+    if grep -q "^exit status 124$" <<<"$report"; then
+      mkdir -p "$root/tests/corpus/gl11_differences"
+      cp "$input" "$root/tests/corpus/gl11_differences/$(basename "$input")"
+      echo "gl11: $(basename "$input") ran past 120 s when replayed: kept in tests/corpus/gl11_differences/"
+    elif grep -qE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error" <<<"$report" &&
         grep -E "^ +#[0-9]+ " <<<"$report" | head -n 3 | grep -q "/platform/gl11/"; then
       cp "$input" "$root/tests/corpus/gl11/regression-$(basename "$input")"
       failed+=("fuzz_gl11")

@@ -260,6 +260,7 @@ private:
     bool surelyInside = false;     // a glBegin is certainly open (vertices are defined)
     int verticesInPrimitive = 0;
     int vertexForm = 0;   // glVertex2f, 3f or 4f: one for all vertices of a primitive
+    bool compiledListCall = false;   // the list being compiled calls a list
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
     float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
     GLuint generatedTextures[4] = {};
@@ -431,6 +432,16 @@ private:
             CALL(TexCoordPointer, 4, GL_FLOAT, 0, floats);
             CALL(NormalPointer, GL_FLOAT, 0, floats);
         }
+    }
+
+    bool listCallAllowed()
+    {
+        if (!maybeCompiling)
+            return true;
+        if (compiledListCall)
+            return false;
+        compiledListCall = true;
+        return true;
     }
 
     void afterArrayDraw()
@@ -614,6 +625,8 @@ private:
                 // A glNewList GL refuses compiles nothing: a glBegin after it runs at once, and so must get its
                 // vertices (Mesa misplaces those of later primitives after an empty one).
                 if (name != 0 && mode != 0x1234) {
+                    if (!maybeCompiling)
+                        compiledListCall = false;
                     maybeCompiling = true;
                     maybeExecuting = maybeExecuting || mode == GL_COMPILE_AND_EXECUTE;
                     surelyInside = compiledPrimitive = false;
@@ -625,20 +638,31 @@ private:
             break;
         case 29:
             // Mesa's list compiler crashes on a glCallList inside a primitive being compiled: none there.
+            // A list calls one list at most: lists that each call two or more, nested 64 deep as GL allows,
+            // would run for ever on both sides.
             switch (maybeCompiling && maybeInside ? 5 : in.small(6)) {
-            case 0:
-                CALL(CallList, listName());
-                maybeInside = true;
-                surelyInside = false;
+            case 0: {
+                const GLuint name = listName();
+                if (listCallAllowed()) {
+                    CALL(CallList, name);
+                    maybeInside = true;
+                    surelyInside = false;
+                }
                 break;
+            }
             case 1: {
                 // Mesa's own list compiler crashes on GL_n_BYTES names, so a list being compiled gets none.
                 GLenum type = in.pick(listTypes);
                 if (maybeCompiling && (type == GL_2_BYTES || type == GL_3_BYTES || type == GL_4_BYTES))
                     type = GL_UNSIGNED_BYTE;
-                CALL(CallLists, in.small(4), type, type == GL_FLOAT ? static_cast<const void*>(floats) : pattern);
-                maybeInside = true;
-                surelyInside = false;
+                GLsizei n = in.small(4);
+                if (maybeCompiling && n > 1)
+                    n = 1;
+                if (listCallAllowed()) {
+                    CALL(CallLists, n, type, type == GL_FLOAT ? static_cast<const void*>(floats) : pattern);
+                    maybeInside = true;
+                    surelyInside = false;
+                }
                 break;
             }
             case 2: CALL(ListBase, in.small(4)); break;

@@ -256,9 +256,10 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, con
         pixelHeight = height;
     }
     gles.ActiveTexture(GLES_TEXTURE0);
-    // Mesa takes the raster position to the nearest whole pixel, halves to even; the rectangle's edges then
-    // lie between pixel centres, in window coordinates of the whole window.
-    const float wx = std::nearbyint(raster.x), wy = std::nearbyint(raster.y);
+    // Mesa's rectangle starts at the first pixel whose centre lies past the raster position, a centre exactly
+    // on it excluded (the nearest whole pixel, halves up); its edges then lie between pixel centres, in window
+    // coordinates of the whole window.
+    const float wx = std::floor(raster.x + 0.5f), wy = std::floor(raster.y + 0.5f);
     const float ww = static_cast<float>(glState.windowWidth), wh = static_cast<float>(glState.windowHeight);
     const float x0 = wx * 2 / ww - 1, x1 = (wx + width) * 2 / ww - 1;
     const float y0 = wy * 2 / wh - 1, y1 = (wy + height) * 2 / wh - 1;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ struct Outcome {
 };
 
 // GL's initial state for what the cases change, on one side.
-void reset(const Gl11Api& gl)
+void reset(const Gl11Table& gl)
 {
     while (gl.GetError() != GL_NO_ERROR) {
     }
@@ -49,13 +51,14 @@ void reset(const Gl11Api& gl)
     gl.RasterPos4f(0, 0, 0, 1);
 }
 
-// Runs the calls on both sides; `note` logs a value for comparison.
-void expectSame(const std::function<void(const Gl11Api&, std::vector<double>&)>& calls)
+// Runs the calls on both sides; `note` logs a value for comparison. The pictures must agree byte for byte, or
+// within `levels` where a case says why.
+void expectSame(const std::function<void(const Gl11Table&, std::vector<double>&)>& calls, int levels = 0)
 {
     ASSERT_TRUE(gl11PairOpen(size, size));
     Outcome sides[2];
-    for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
-        const Gl11Api& gl = gl11PairUse(side);
+    for (GlSide side : {GlSide::mesa, GlSide::layer}) {
+        const Gl11Table& gl = gl11PairUse(side);
         reset(gl);
         Outcome& o = sides[static_cast<int>(side)];
         calls(gl, o.log);
@@ -63,12 +66,18 @@ void expectSame(const std::function<void(const Gl11Api&, std::vector<double>&)>&
         o.pixels = gl11PairRead(gl, size, size);
     }
     EXPECT_EQ(sides[0].log, sides[1].log) << "errors or answers differ (Mesa first)";
-    std::string why;
-    EXPECT_TRUE(gl11PicturesMatch(sides[0].pixels, sides[1].pixels, size, &why))
-        << why << "\n" << gl11PictureMap(sides[0].pixels, sides[1].pixels, size);
+    int largest = 0;
+    size_t differing = 0;
+    for (size_t i = 0; i < sides[0].pixels.size(); ++i) {
+        const int d = std::abs(sides[0].pixels[i] - sides[1].pixels[i]);
+        largest = std::max(largest, d);
+        differing += d > 0;
+    }
+    EXPECT_LE(largest, levels) << differing << " bytes differ, by up to " << largest << " levels\n"
+                               << gl11PictureMap(sides[0].pixels, sides[1].pixels, size);
 }
 
-void quad(const Gl11Api& gl, float x0, float y0, float x1, float y1)
+void quad(const Gl11Table& gl, float x0, float y0, float x1, float y1)
 {
     gl.Begin(GL_QUADS);
     gl.TexCoord2f(0, 0);
@@ -95,7 +104,7 @@ std::vector<unsigned char> checker(int w, int h, int components)
 // Multi-value state through every query, including glGetBooleanv, which must write all four values.
 TEST(Gl11AgainstMesa, QueriesAnswerEveryValueOfMultiValueState)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         gl.Viewport(3, 5, 40, 50);
         gl.ClearColor(0.25f, 0.5f, 0.75f, 1);
         gl.ClearDepth(0.5);
@@ -139,7 +148,7 @@ TEST(Gl11AgainstMesa, QueriesAnswerEveryValueOfMultiValueState)
 // Bad sizes are refused before any pixel is touched: no write through an empty scratch buffer.
 TEST(Gl11AgainstMesa, TexSubImageRefusesNegativeSizesInEveryFormat)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         const std::vector<unsigned char> pixels = checker(8, 8, 4);
         gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 8, 8, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         for (GLenum format : {GL_BGRA_EXT, GL_BGR_EXT, GL_RGBA, GL_LUMINANCE}) {
@@ -158,7 +167,7 @@ TEST(Gl11AgainstMesa, TexSubImageRefusesNegativeSizesInEveryFormat)
 // Long primitives, past the point where the vertex count folds, keep every triangle and quad whole.
 TEST(Gl11AgainstMesa, LongPrimitivesKeepTheirShape)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
         gl.ShadeModel(GL_FLAT);
         for (GLenum mode : {GL_TRIANGLES, GL_QUADS, GL_QUAD_STRIP, GL_TRIANGLE_STRIP, GL_LINES}) {
             gl.Begin(mode);
@@ -175,7 +184,7 @@ TEST(Gl11AgainstMesa, LongPrimitivesKeepTheirShape)
 // A filter change draws what was given before it with the texture as it was; a bad filter is refused.
 TEST(Gl11AgainstMesa, TextureParametersApplyFromTheNextPrimitiveAndRefuseBadValues)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         const std::vector<unsigned char> pixels = checker(4, 4, 4);
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
@@ -194,7 +203,7 @@ TEST(Gl11AgainstMesa, TextureParametersApplyFromTheNextPrimitiveAndRefuseBadValu
 // GL_COMPILE runs nothing; the list replays every call it holds, texture names beyond 2^24 included.
 TEST(Gl11AgainstMesa, ListsCompileEveryCallAndReplayIt)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         const std::vector<unsigned char> pixels = checker(8, 8, 3);
         static const float vertices[] = {-1, -1, 0, -1, 0, 0};
         const GLuint name = 16777217;
@@ -238,7 +247,7 @@ TEST(Gl11AgainstMesa, ListsCompileEveryCallAndReplayIt)
 // Inside glBegin/glEnd only vertices and their attributes are taken; the rest is refused and changes nothing.
 TEST(Gl11AgainstMesa, CallsInsideBeginEndAreRefused)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         gl.Begin(GL_TRIANGLES);
         gl.Color3f(1, 0, 0);
         gl.Vertex2f(-1, -1);
@@ -260,7 +269,7 @@ TEST(Gl11AgainstMesa, CallsInsideBeginEndAreRefused)
 // A quad clipped by the window, with four different colours: split as Mesa splits it.
 TEST(Gl11AgainstMesa, ClippedQuadsSplitAsMesaSplitsThem)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
         gl.Begin(GL_QUADS);
         gl.Color3f(1, 0, 0);
         gl.Vertex2f(-1.6f, -1.2f);
@@ -278,7 +287,7 @@ TEST(Gl11AgainstMesa, ClippedQuadsSplitAsMesaSplitsThem)
 // formats, and read with row length and skips.
 TEST(Gl11AgainstMesa, DrawPixelsAsMesaDrawsThem)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         const std::vector<unsigned char> pixels = checker(20, 20, 4);
         gl.Viewport(16, 16, 32, 32);
         gl.RasterPos2f(0.9f, 0.9f);   // near the viewport's corner: the rectangle runs past it
@@ -305,7 +314,7 @@ TEST(Gl11AgainstMesa, DrawPixelsAsMesaDrawsThem)
 // GL_CLAMP refused by the layer rather than drawn as something else.
 TEST(Gl11AgainstMesa, TexturesCompleteAndConvertAsGlDoes)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);   // tight rows of 3 bytes a texel
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
         for (int level = 0, s = 8; s >= 1; ++level, s /= 2) {
@@ -329,7 +338,7 @@ TEST(Gl11AgainstMesa, TexturesCompleteAndConvertAsGlDoes)
         gl.DeleteTextures(1, &alpha);
     });
     ASSERT_TRUE(gl11PairOpen(size, size));
-    const Gl11Api& layer = gl11PairUse(Gl11Side::layer);
+    const Gl11Table& layer = gl11PairUse(GlSide::layer);
     reset(layer);
     layer.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     EXPECT_EQ(layer.GetError(), static_cast<GLenum>(GL_INVALID_ENUM));
@@ -339,7 +348,7 @@ TEST(Gl11AgainstMesa, TexturesCompleteAndConvertAsGlDoes)
 // every integer type.
 TEST(Gl11AgainstMesa, LightingFogTextureMatrixAndColourArrays)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
         gl.Enable(GL_LIGHTING);
         gl.Enable(GL_LIGHT0);
         gl.Rotatef(30, 0, 1, 0);
@@ -400,13 +409,14 @@ TEST(Gl11AgainstMesa, LightingFogTextureMatrixAndColourArrays)
     });
 }
 
-// On GLES 2 (WebGL 1) a texture that is not a power of two still repeats, stretched and filtered linearly.
+// On GLES 2 (WebGL 1) a texture that is not a power of two still repeats, stretched and filtered linearly: the
+// shader filters such a texture itself, within a level of Mesa's texture unit.
 TEST(Gl11AgainstMesa, NonPowerOfTwoTexturesRepeatOverGles2)
 {
     ASSERT_TRUE(gl11PairOpen(size, size));
     ASSERT_TRUE(gl11PairLayerAs(2));
     for (GLenum filter : {GL_LINEAR, GL_NEAREST})
-        expectSame([filter](const Gl11Api& gl, std::vector<double>&) {
+        expectSame([filter](const Gl11Table& gl, std::vector<double>&) {
             const std::vector<unsigned char> p = checker(5, 3, 4);
             gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
             gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
@@ -423,7 +433,7 @@ TEST(Gl11AgainstMesa, NonPowerOfTwoTexturesRepeatOverGles2)
             gl.TexCoord2f(-1, 1.5f);
             gl.Vertex2f(-1, 1);
             gl.End();
-        });
+        }, filter == GL_LINEAR ? 1 : 0);
     ASSERT_TRUE(gl11PairLayerAs(3));
 }
 
@@ -441,8 +451,8 @@ TEST(Gl11AgainstMesa, ModulatedTexelsRoundAsMesaRoundsThem)
     for (const float colour : {0.5f, 0.9f, 0.123f}) {
         for (const bool perspective : {false, true}) {
             std::vector<unsigned char> pictures[2];
-            for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
-                const Gl11Api& gl = gl11PairUse(side);
+            for (GlSide side : {GlSide::mesa, GlSide::layer}) {
+                const Gl11Table& gl = gl11PairUse(side);
                 reset(gl);
                 GLuint t = 0;
                 gl.GenTextures(1, &t);
@@ -476,7 +486,7 @@ TEST(Gl11AgainstMesa, ModulatedTexelsRoundAsMesaRoundsThem)
 TEST(Gl11Layer, HugeListRangesAreBounded)
 {
     ASSERT_TRUE(gl11PairOpen(size, size));
-    const Gl11Api& gl = gl11PairUse(Gl11Side::layer);
+    const Gl11Table& gl = gl11PairUse(GlSide::layer);
     reset(gl);
     const GLuint first = gl.GenLists(3);
     ASSERT_NE(first, 0u);
@@ -496,7 +506,7 @@ TEST(Gl11Layer, HugeListRangesAreBounded)
 // forget that the primitive's colours vary: the closing line runs from the last vertex's colour to the first's.
 TEST(Gl11AgainstMesa, ColoursGivenInsideSurviveABatchBreak)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
         gl.Begin(GL_POINTS);
         gl.Color4f(1, 1, 1, 1);
         gl.Vertex2f(-0.5f, 0.5f);
@@ -516,7 +526,7 @@ TEST(Gl11AgainstMesa, ColourMaterialLeavesTheMaterialItSet)
 {
     for (const bool light : {false, true}) {
         SCOPED_TRACE(light ? "GL_LIGHT0 on" : "ambient only");
-        expectSame([&](const Gl11Api& gl, std::vector<double>&) {
+        expectSame([&](const Gl11Table& gl, std::vector<double>&) {
             gl.Color4f(0.9f, 0.5f, 0.25f, 0.75f);
             gl.Enable(GL_COLOR_MATERIAL);
             gl.Color4f(0.3f, 0.8f, 0.6f, 1);
@@ -538,8 +548,8 @@ TEST(Gl11AgainstMesa, PointsOnWholeCoordinatesLandWhereGlTruncates)
     ASSERT_TRUE(gl11PairOpen(size, size));
     for (const bool offset : {false, true}) {
         std::vector<unsigned char> pictures[2];
-        for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
-            const Gl11Api& gl = gl11PairUse(side);
+        for (GlSide side : {GlSide::mesa, GlSide::layer}) {
+            const Gl11Table& gl = gl11PairUse(side);
             reset(gl);
             const int vx = offset ? 5 : 0, vy = offset ? 7 : 0, vw = offset ? 40 : size, vh = offset ? 30 : size;
             gl.Viewport(vx, vy, vw, vh);
@@ -573,7 +583,7 @@ TEST(Gl11AgainstMesa, QuadsOfOneDrawSplitAlike)
                                               << (arrays ? ", from arrays" : ", immediate"));
             static const float corners[8][2] = {{-0.3f, 0.8f}, {-0.3f, -0.3f}, {0.8f, 0.8f}, {-0.3f, -0.3f},
                                                 {-0.9f, -0.5f}, {-0.6f, -0.5f}, {-0.6f, -2.5f}, {-0.9f, -2.5f}};
-            expectSame([&](const Gl11Api& gl, std::vector<double>&) {
+            expectSame([&](const Gl11Table& gl, std::vector<double>&) {
                 if (arrays) {
                     gl.EnableClientState(GL_VERTEX_ARRAY);
                     gl.VertexPointer(2, GL_FLOAT, 0, corners);
@@ -604,7 +614,7 @@ TEST(Gl11AgainstMesa, QuadsOfOneDrawSplitAlike)
 // then differ from the inverse of its upper 3 x 3.
 TEST(Gl11AgainstMesa, NormalsUnderAProjectiveModelview)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
         gl.Frustum(-1, 1, -1, 1, 1.22, 1.96);
         gl.Rotatef(-190.8f, 0.1f, 0.32f, 0.34f);
         gl.Enable(GL_LIGHTING);
@@ -624,7 +634,7 @@ TEST(Gl11AgainstMesa, NormalsUnderAProjectiveModelview)
 // interpolated colour drifts far from the one given.
 TEST(Gl11AgainstMesa, FlatColoursStayExactOnSquashedPrimitives)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>&) {
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
         gl.ShadeModel(GL_FLAT);
         gl.Viewport(23, 3, 33, 1);
         gl.Begin(GL_TRIANGLE_STRIP);
@@ -644,7 +654,7 @@ TEST(Gl11AgainstMesa, CompiledDrawErrorsComeInMesasOrder)
 {
     static const float corners[8] = {0, 0, 1, 0, 1, 1, 0, 1};
     static const unsigned short order[3] = {0, 1, 2};
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         gl.EnableClientState(GL_VERTEX_ARRAY);
         gl.VertexPointer(2, GL_FLOAT, 0, corners);
         for (const GLenum mode : {GL_COMPILE_AND_EXECUTE, GL_COMPILE}) {
@@ -672,7 +682,7 @@ TEST(Gl11AgainstMesa, CompiledDrawErrorsComeInMesasOrder)
 // free run from 1. Logged relative to the first name, since earlier cases have used names too.
 TEST(Gl11AgainstMesa, NewNamesFollowTheHighestEverUsed)
 {
-    expectSame([](const Gl11Api& gl, std::vector<double>& log) {
+    expectSame([](const Gl11Table& gl, std::vector<double>& log) {
         const GLuint first = gl.GenLists(1);
         gl.NewList(first + 7, GL_COMPILE);
         gl.EndList();

@@ -231,7 +231,7 @@ auto invokeInOrder(int call, const char* name, F f, std::tuple<A...> args)
 
 class Program {
 public:
-    Program(const Gl11Api& gl, const uint8_t* data, size_t bytes, uint32_t serial)
+    Program(const Gl11Table& gl, const uint8_t* data, size_t bytes, uint32_t serial)
         : gl(gl), in{data, bytes}, serial(serial) {}
 
     std::vector<Entry> log;
@@ -249,7 +249,7 @@ public:
     }
 
 private:
-    const Gl11Api& gl;
+    const Gl11Table& gl;
     Reader in;
     uint32_t serial;          // which input of the process this is
     int drawPixelsCalls = 0;
@@ -714,7 +714,7 @@ private:
 };
 
 // Puts every state the programs touch back to GL's initial values, through GL itself on both sides.
-void reset(const Gl11Api& gl)
+void reset(const Gl11Table& gl)
 {
     gl.End();
     gl.EndList();
@@ -816,8 +816,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t bytes)
     const uint32_t serial = ++inputs;
     std::vector<Entry> logs[2];
     std::vector<unsigned char> pictures[2];
-    for (Gl11Side side : {Gl11Side::mesa, Gl11Side::layer}) {
-        const Gl11Api& gl = gl11PairUse(side);
+    for (GlSide side : {GlSide::mesa, GlSide::layer}) {
+        const Gl11Table& gl = gl11PairUse(side);
         reset(gl);
         Program program(gl, data, bytes, serial);
         program.run();

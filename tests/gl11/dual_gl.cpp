@@ -91,6 +91,14 @@ void DualGl::close()
     current_ = -1;
 }
 
+bool DualGl::layerAs(int glesVersion)
+{
+    use(GlSide::layer);
+    glesVersion_ = glesVersion;
+    layerReady_ = gl11ContextReady(glesVersion, width_, height_);
+    return layerReady_;
+}
+
 bool DualGl::restart()
 {
     return open(width_, height_, glesVersion_);
@@ -101,6 +109,9 @@ const Gl11Table& DualGl::use(GlSide side)
     const int i = index(side);
     if (current_ != i && display_) {
         EGLDisplay display = static_cast<EGLDisplay>(display_);
+        // The layer's batch draws into its own context before another one becomes current.
+        if (current_ == 1 && layerReady_)
+            gl11FinishFrame();
         // One context current per thread at a time: desktop GL and GLES share Mesa's dispatch.
         if (current_ >= 0) {
             eglBindAPI(api[current_]);

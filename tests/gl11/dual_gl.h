@@ -46,6 +46,9 @@ public:
     void close();
     // Fresh contexts of the same size for both sides: every GL state back to its initial value.
     bool restart();
+    // Starts the layer afresh on its context as over GLES 2 (WebGL 1) or 3 (WebGL 2): GLES 2's limits, such as
+    // its clamped non-power-of-two textures, then hold even on a GLES 3 context. Mesa's side is left as it is.
+    bool layerAs(int glesVersion);
 
     // Makes the side's context current and gives its table (valid while this DualGl is open).
     const Gl11Table& use(GlSide side);

@@ -78,9 +78,12 @@ inline void gl11Perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdo
 #define glMultMatrixd gl11->MultMatrixd
 #define glMultMatrixf gl11->MultMatrixf
 #define glNewList gl11->NewList
+#define glNormal3f gl11->Normal3f
+#define glNormalPointer gl11->NormalPointer
 #define glOrtho gl11->Ortho
 #define glPixelStoref gl11->PixelStoref
 #define glPixelStorei gl11->PixelStorei
+#define glPolygonOffset gl11->PolygonOffset
 #define glPopMatrix gl11->PopMatrix
 #define glPushMatrix gl11->PushMatrix
 #define glRasterPos2d gl11->RasterPos2d

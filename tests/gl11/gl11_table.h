@@ -63,10 +63,13 @@
     X(void, MultMatrixd, (const GLdouble* m))                                                                  \
     X(void, MultMatrixf, (const GLfloat* m))                                                                   \
     X(void, NewList, (GLuint list, GLenum mode))                                                               \
+    X(void, Normal3f, (GLfloat nx, GLfloat ny, GLfloat nz))                                                    \
+    X(void, NormalPointer, (GLenum type, GLsizei stride, const GLvoid* ptr))                                   \
     X(void, Ortho, (GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near_val,           \
       GLdouble far_val))                                                                                       \
     X(void, PixelStoref, (GLenum pname, GLfloat param))                                                        \
     X(void, PixelStorei, (GLenum pname, GLint param))                                                          \
+    X(void, PolygonOffset, (GLfloat factor, GLfloat units))                                                    \
     X(void, PopMatrix, (void))                                                                                 \
     X(void, PushMatrix, (void))                                                                                \
     X(void, RasterPos2d, (GLdouble x, GLdouble y))                                                             \

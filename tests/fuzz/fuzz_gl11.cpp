@@ -61,6 +61,21 @@ struct Entry {
 unsigned char pattern[160 * 1024];
 float floats[4096];
 unsigned char indices[1024];
+// The same small values in the other array types: an integer or double array read from the floats' bytes
+// would put vertices at 10^9 or beyond, where a rasterizer's clipping differs in its last bits.
+double doubles[4096];
+GLint ints[4096];
+GLshort shorts[4096];
+
+const void* arrayData(GLenum type)
+{
+    switch (type) {
+    case GL_DOUBLE: return doubles;
+    case GL_INT: return ints;
+    case GL_SHORT: return shorts;
+    default: return floats;
+    }
+}
 
 void fillPatterns()
 {
@@ -76,6 +91,11 @@ void fillPatterns()
     for (unsigned char& i : indices) {
         x = x * 1664525u + 1013904223u;
         i = static_cast<unsigned char>((x >> 24) % 64);
+    }
+    for (size_t i = 0; i < 4096; ++i) {
+        doubles[i] = floats[i];
+        ints[i] = static_cast<GLint>(floats[i] * 2);
+        shorts[i] = static_cast<GLshort>(ints[i]);
     }
 }
 
@@ -261,6 +281,7 @@ private:
     int verticesInPrimitive = 0;
     int vertexForm = 0;   // glVertex2f, 3f or 4f: one for all vertices of a primitive
     bool compiledListCall = false;   // the list being compiled calls a list
+    int products = 0;                // matrix products so far
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
     float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
     GLuint generatedTextures[4] = {};
@@ -378,13 +399,21 @@ private:
         const void* data = in.small(2) ? static_cast<const void*>(floats) : static_cast<const void*>(pattern);
         const int which = in.small(7);
         switch (which) {
-        case 0: CALL(VertexPointer, n, in.pick(arrayTypes), stride, floats); break;
-        case 1: {
-            const GLenum type = in.pick(colorTypes);
-            CALL(ColorPointer, n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? floats : data);
+        case 0: {
+            const GLenum type = in.pick(arrayTypes);
+            CALL(VertexPointer, n, type, stride, arrayData(type));
             break;
         }
-        case 2: CALL(TexCoordPointer, n, in.pick(arrayTypes), stride, floats); break;
+        case 1: {
+            const GLenum type = in.pick(colorTypes);
+            CALL(ColorPointer, n, type, stride, type == GL_FLOAT || type == GL_DOUBLE ? arrayData(type) : data);
+            break;
+        }
+        case 2: {
+            const GLenum type = in.pick(arrayTypes);
+            CALL(TexCoordPointer, n, type, stride, arrayData(type));
+            break;
+        }
         case 3: CALL(NormalPointer, in.pick<GLenum>({GL_FLOAT, GL_SHORT, GL_BYTE, GL_INT}), stride, floats); break;
         case 4: {
             const GLenum array =
@@ -432,6 +461,14 @@ private:
             CALL(TexCoordPointer, 4, GL_FLOAT, 0, floats);
             CALL(NormalPointer, GL_FLOAT, 0, floats);
         }
+    }
+
+    // A few matrix products an input: many (a pixel projection applied thirty times over) make a transform
+    // so ill-conditioned that the last bit of a product, where Mesa's vertex shader and the layer's CPU round
+    // apart, moves a vertex across the window.
+    bool productAllowed()
+    {
+        return products++ < 4;
     }
 
     bool listCallAllowed()
@@ -554,21 +591,34 @@ private:
             else
                 CALL0(PopMatrix);
             break;
-        case 13:
-            switch (in.small(3)) {
-            case 0: CALL(Translatef, in.coord(), in.coord(), in.coord()); break;
-            case 1: CALL(Rotatef, in.coord() * 90, in.coord(), in.coord(), in.coord()); break;
-            default: CALL(Scalef, in.coord(), in.coord(), in.coord()); break;
+        case 13: {
+            const int which = in.small(3);
+            const float a = in.coord(), b = in.coord(), c = in.coord();
+            const float d = which == 1 ? in.coord() : 0;
+            if (!productAllowed())
+                break;
+            switch (which) {
+            case 0: CALL(Translatef, a, b, c); break;
+            case 1: CALL(Rotatef, a * 90, b, c, d); break;
+            default: CALL(Scalef, a, b, c); break;
             }
             break;
-        case 14:
-            switch (in.small(4)) {
-            case 0: CALL(Ortho, -1 - in.unit(), 1, -1, 1 + in.unit(), -1, 1 + in.unit()); break;
-            case 1: CALL(Frustum, -1, 1, -1, 1, 1 + in.unit(), 10); break;
+        }
+        case 14: {
+            const int which = in.small(4);
+            const float a = which < 2 ? in.unit() : which == 3 ? in.coord() : 0;
+            const float b = which == 0 ? in.unit() : which == 3 ? in.coord() : 0;
+            const float c = which == 0 ? in.unit() : 0;
+            if (!productAllowed())
+                break;
+            switch (which) {
+            case 0: CALL(Ortho, -1 - a, 1, -1, 1 + b, -1, 1 + c); break;
+            case 1: CALL(Frustum, -1, 1, -1, 1, 1 + a, 10); break;
             case 2: CALL(Ortho, 0, 64, 0, 64, -1, 1); break;
-            default: CALL(Frustum, -1, 1, -1, 1, in.coord(), in.coord()); break;
+            default: CALL(Frustum, -1, 1, -1, 1, a, b); break;
             }
             break;
+        }
         case 15:
             if (in.small(2))
                 CALL(Enable, in.pick(caps));

@@ -201,7 +201,8 @@ void glEndList()
 
 void glCallList(GLuint name)
 {
-    if (glListRecord(GlListCall::inside, [name] { glCallList(name); }))
+    // Mesa refuses list 0 when it is called, not when a list calls it.
+    if (glListRecord(GlListCall::inside, [name] { replay(name); }))
         return;
     if (name == 0) {
         glStateError(GL_INVALID_VALUE);   // as Mesa answers it

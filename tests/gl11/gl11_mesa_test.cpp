@@ -718,3 +718,21 @@ TEST(Gl11AgainstMesa, NewNamesFollowTheHighestEverUsed)
         log.push_back(gl.GenLists(20) < 0xfffffffdu);
     });
 }
+
+// Called directly, list 0 is refused (GL_INVALID_VALUE, as Mesa answers it); called from a list it is a list
+// that does not exist, and the list's next call gives the error GL then reads.
+TEST(Gl11AgainstMesa, AListCallingListZeroDoesNothing)
+{
+    for (GLenum mode : {GL_COMPILE, GL_COMPILE_AND_EXECUTE})
+        expectSame([mode](const Gl11Table& gl, std::vector<double>& log) {
+            gl.NewList(4, mode);
+            gl.CallList(0);
+            gl.End();   // outside glBegin: GL_INVALID_OPERATION when the list runs
+            log.push_back(gl.GetError());
+            gl.EndList();
+            log.push_back(gl.GetError());
+            gl.CallList(4);
+            log.push_back(gl.GetError());
+            gl.DeleteLists(4, 1);
+        });
+}

@@ -118,11 +118,14 @@ void snapToPixel(float& c, float w, int origin, int extent)
 
 void point(const GlVertex& a)
 {
+    // GL drops a point outside the clip volume whole; GLES may draw one whose square reaches into the window.
+    if (!insideClipVolume(&a, 1))
+        return;
     GlVertex* v = glBatchReserve(GlPrimitive::points, 1, constantColour(a));
     if (!v)
         return;
     v[0] = a;
-    if (insideClipVolume(&a, 1) && a.w > 0 && glState.viewport[2] > 0 && glState.viewport[3] > 0) {
+    if (a.w > 0 && glState.viewport[2] > 0 && glState.viewport[3] > 0) {
         snapToPixel(v[0].x, a.w, glState.viewport[0], glState.viewport[2]);
         snapToPixel(v[0].y, a.w, glState.viewport[1], glState.viewport[3]);
     }

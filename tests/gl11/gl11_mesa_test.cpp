@@ -736,3 +736,20 @@ TEST(Gl11AgainstMesa, AListCallingListZeroDoesNothing)
             gl.DeleteLists(4, 1);
         });
 }
+
+// A point just outside the clip volume is dropped, even where its pixel square would reach into the window
+// beyond an offset viewport's edge.
+TEST(Gl11AgainstMesa, PointsOutsideTheClipVolumeAreDropped)
+{
+    expectSame([](const Gl11Table& gl, std::vector<double>&) {
+        gl.Viewport(2, 12, 41, 39);
+        gl.Begin(GL_POINTS);
+        for (float v : {-1.05f, -1.02f, 1.02f, 1.05f}) {
+            gl.Vertex2f(v, 0);
+            gl.Vertex2f(0, v);
+            gl.Vertex3f(0.5f, 0.5f, v);
+        }
+        gl.Vertex2f(0.5f, -0.5f);   // inside: drawn
+        gl.End();
+    });
+}

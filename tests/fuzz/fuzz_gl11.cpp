@@ -282,6 +282,7 @@ private:
     int vertexForm = 0;   // glVertex2f, 3f or 4f: one for all vertices of a primitive
     bool compiledListCall = false;   // the list being compiled calls a list
     int products = 0;                // matrix products so far
+    GLenum primitiveMode = GL_POINTS;   // of the last glBegin
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
     float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
     GLuint generatedTextures[4] = {};
@@ -471,6 +472,19 @@ private:
         return products++ < 4;
     }
 
+    static int fewestVertices(GLenum mode)
+    {
+        switch (mode) {
+        case GL_POINTS: return 1;
+        case GL_LINES:
+        case GL_LINE_LOOP:
+        case GL_LINE_STRIP: return 2;
+        case GL_QUADS:
+        case GL_QUAD_STRIP: return 4;
+        default: return 3;
+        }
+    }
+
     bool listCallAllowed()
     {
         if (!maybeCompiling)
@@ -541,6 +555,7 @@ private:
             maybeInside = true;
             verticesInPrimitive = 0;
             vertexForm = in.small(3);
+            primitiveMode = mode;
             if (mode <= GL_POLYGON) {
                 if (maybeCompiling)
                     compiledPrimitive = true;
@@ -551,7 +566,11 @@ private:
         }
         case 2:
             // Mesa's immediate mode crashes or misplaces later vertices after an empty primitive: none here.
+            // Its list compiler writes past a block of its heap on a compiled primitive with fewer vertices
+            // than its mode draws with (a polygon of two, then a quad strip of one): those get enough.
             if (surelyInside && verticesInPrimitive == 0)
+                vertex();
+            while (compiledPrimitive && verticesInPrimitive < fewestVertices(primitiveMode))
                 vertex();
             CALL0(End);
             maybeInside = surelyInside = compiledPrimitive = false;
@@ -864,6 +883,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t bytes)
     }
     static uint32_t inputs = 0;
     const uint32_t serial = ++inputs;
+    // GL11_LAST=DIR keeps the last 64 inputs there (last-NN, by serial), for a run that dies later than the
+    // input that broke it (a heap Mesa's driver corrupted, found only at a later free).
+    if (const char* dir = std::getenv("GL11_LAST")) {
+        const std::string path = std::string(dir) + "/last-" + std::to_string(serial % 64);
+        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+            std::fwrite(data, 1, bytes, f);
+            std::fclose(f);
+        }
+    }
     std::vector<Entry> logs[2];
     std::vector<unsigned char> pictures[2];
     for (GlSide side : {GlSide::mesa, GlSide::layer}) {

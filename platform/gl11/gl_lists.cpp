@@ -133,7 +133,6 @@ GLuint glGenLists(GLsizei range)
         return 0;   // the name space is spent
     for (std::uint64_t n = first; n < first + static_cast<std::uint64_t>(range); ++n)
         lists[static_cast<GLuint>(n)];
-    highestName = static_cast<GLuint>(first + static_cast<std::uint64_t>(range) - 1);
     return static_cast<GLuint>(first);
 }
 

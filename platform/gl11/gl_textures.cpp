@@ -246,7 +246,6 @@ void glGenTextures(GLsizei n, GLuint* names)
         names[i] = first + static_cast<GLuint>(i);
         textures[names[i]];   // reserved; the GLES texture comes with the first bind
     }
-    highestName = std::max(highestName, first + static_cast<GLuint>(n - 1));
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* names)

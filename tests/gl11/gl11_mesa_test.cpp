@@ -486,6 +486,7 @@ TEST(Gl11AgainstMesa, ModulatedTexelsRoundAsMesaRoundsThem)
 TEST(Gl11Layer, HugeListRangesAreBounded)
 {
     ASSERT_TRUE(gl11PairOpen(size, size));
+    ASSERT_TRUE(gl11PairLayerAs(3));   // afresh: no names earlier cases used
     const Gl11Table& gl = gl11PairUse(GlSide::layer);
     reset(gl);
     const GLuint first = gl.GenLists(3);
@@ -500,6 +501,18 @@ TEST(Gl11Layer, HugeListRangesAreBounded)
     EXPECT_EQ(gl.GenLists(0x7fffffff), 0u);
     EXPECT_EQ(gl.GetError(), static_cast<GLenum>(GL_OUT_OF_MEMORY));
     EXPECT_NE(gl.GenLists(1), 0u);
+
+    // At the top of the name space names are searched from 1, and the highest name ever used stays where it
+    // was: the next range is searched for too, past a list in use, never handed out over it.
+    gl.DeleteLists(1, 0x7fffffff);
+    gl.NewList(5, GL_COMPILE);
+    gl.EndList();
+    gl.NewList(0xfffffffdu, GL_COMPILE);
+    gl.EndList();
+    EXPECT_EQ(gl.GenLists(3), 1u);
+    EXPECT_EQ(gl.GenLists(2), 6u);
+    gl.DeleteLists(1, 0x7fffffff);
+    gl.DeleteLists(0xfffffffdu, 1);
 }
 
 // A batch that breaks in the middle of a primitive (here the line loop's first line follows a point) must not

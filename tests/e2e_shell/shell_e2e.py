@@ -97,6 +97,10 @@ def wait_for_scenes(window):
     fail("no scene in the window %g s after it opened" % LOAD_SECONDS)
 
 
+def gone(screen, window):
+    return all(w.id != window.id for w in screen.windows_named("T.A.V."))
+
+
 def expect_exit(show, seconds):
     try:
         code = show.wait(timeout=seconds)
@@ -145,11 +149,13 @@ def main():
             screen.hold_key(window, "Escape")
             expect_exit(show, EXIT_SECONDS)
         elif case == "toggle":
-            screen.hold_key(window, "F1")
+            if not screen.hold_key_until(window, "F1", lambda: gone(screen, window)):
+                fail("F1 left the full-screen window up")
             windowed = screen.wait_window("T.A.V.", 10, not_id=window.id)
             wait_for_scenes(windowed)
             expect_show_window(screen, windowed, False)
-            screen.hold_key(windowed, "F1")
+            if not screen.hold_key_until(windowed, "F1", lambda: gone(screen, windowed)):
+                fail("F1 left the window up")
             again = screen.wait_window("T.A.V.", 10, not_id=windowed.id)
             wait_for_scenes(again)
             expect_show_window(screen, again, True)

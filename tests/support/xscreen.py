@@ -85,6 +85,20 @@ class Screen:
         except Exception:
             return None
 
+    def hold_key_until(self, window, key, done, seconds=10):
+        """Holds the key until done() is true or the time is up; says whether it came true. For F1, whose effect
+        (the window made again) shows without waiting on frames: released at once, so the key's repeats do not
+        reach the new window and switch again. The X server here without a window manager gave the first press
+        on a window that F1 had made to nobody (a client listening on that window saw only the release); the
+        held key's repeats then carry it."""
+        target = str(getattr(window, "id", window))
+        self.xdotool("keydown", "--window", target, key)
+        end = time.time() + seconds
+        while not done() and time.time() < end:
+            time.sleep(0.05)
+        self.xdotool("keyup", "--window", target, key)
+        return done()
+
     def hold_key(self, window, key):
         # Held as a finger would: the show reads keys once per frame, and a press and release that both arrive
         # while one frame is being drawn (a new context compiles its shaders for a second or more under the

@@ -146,7 +146,11 @@ def main():
             wait_exit(show, 10, "after Escape")
         elif case == "f1_round_trip":
             time.sleep(2)
-            screen.hold_key(window, "F1")
+            # Released as soon as the window goes: held until the picture changed twice, the key could stay down
+            # through the whole loading picture and past it.
+            gone = lambda: window not in screen.xdotool("search", "--onlyvisible", "--name", "^T\\.A\\.V\\.$").split()
+            if not screen.hold_key_until(window, "F1", gone):
+                fail("F1 left the full-screen window up")
             second = screen.window(10, not_id=window)
             if watch(screen, 3, loading) is None:
                 fail("no loading picture after F1")

@@ -23,6 +23,7 @@ GlVertex first;
 struct PendingQuad {
     GlVertex v[4];
     bool constant;   // the fragments take the provoking vertex's colour as one value
+    bool strip;      // a quad strip's quad: vertices 2k, 2k+1, 2k+2, 2k+3
 };
 std::vector<PendingQuad> pendingQuads;
 bool quadsClipped = false;   // one of them needs clipping
@@ -166,7 +167,17 @@ void emitQuads()
     for (const PendingQuad& quad : pendingQuads) {
         const GlVertex* q = quad.v;
         const float* constant = quad.constant ? &q[3].r : nullptr;
-        if (!quadsClipped) {
+        if (quad.strip) {
+            // Both halves share the diagonal 2k to 2k+3; which is drawn first shows where a folded quad
+            // overlaps itself, and Mesa's two paths draw them in opposite orders.
+            if (!quadsClipped) {
+                settledTriangle(q[0], q[1], q[3], constant);
+                settledTriangle(q[2], q[0], q[3], constant);
+            } else {
+                settledTriangle(q[2], q[0], q[3], constant);
+                settledTriangle(q[0], q[1], q[3], constant);
+            }
+        } else if (!quadsClipped) {
             settledTriangle(q[0], q[1], q[2], constant);
             settledTriangle(q[0], q[2], q[3], constant);
         } else {
@@ -220,6 +231,7 @@ void addVertex(const GlVertex& v)
                 q.v[i] = held[i];
             takeColour(q.v, 4, held[3]);
             q.constant = constantColour(held[3]) != nullptr;
+            q.strip = false;
             pendingQuads.push_back(q);
             quadsClipped = quadsClipped || !insideClipVolume(held, 4);
             if (pendingQuads.size() >= maxPendingQuads)
@@ -254,9 +266,20 @@ void addVertex(const GlVertex& v)
         } else if (n % 2 == 0) {
             held[2] = v;
         } else {
-            // Vertices 2k, 2k+1, 2k+3, 2k+2 bound quad k.
-            triangle(held[2], held[0], v, v);
-            triangle(held[0], held[1], v, v);
+            // Vertices 2k, 2k+1, 2k+3, 2k+2 bound quad k; the strip is split alike once it is known whether
+            // any of its quads needs clipping (a last odd vertex belongs to none).
+            PendingQuad q;
+            q.v[0] = held[0];
+            q.v[1] = held[1];
+            q.v[2] = held[2];
+            q.v[3] = v;
+            takeColour(q.v, 4, v);
+            q.constant = constantColour(v) != nullptr;
+            q.strip = true;
+            pendingQuads.push_back(q);
+            quadsClipped = quadsClipped || !insideClipVolume(q.v, 4);
+            if (pendingQuads.size() >= maxPendingQuads)
+                emitQuads();
             held[0] = held[2];
             held[1] = v;
         }
@@ -268,7 +291,7 @@ void addVertex(const GlVertex& v)
 
 void endPrimitive()
 {
-    if (mode == GL_QUADS && arraysDrawing)
+    if ((mode == GL_QUADS && arraysDrawing) || mode == GL_QUAD_STRIP)
         emitQuads();
     if (mode == GL_LINE_LOOP && count.seen() >= 2)
         line(held[0], first, first);

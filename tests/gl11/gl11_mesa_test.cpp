@@ -766,3 +766,35 @@ TEST(Gl11AgainstMesa, PointsOutsideTheClipVolumeAreDropped)
         gl.End();
     });
 }
+
+// A folded quad strip quad: its two triangles overlap, so the one drawn second shows; inside the clip volume
+// and with a corner outside it, immediate and from arrays.
+TEST(Gl11AgainstMesa, FoldedQuadStripsOverlapAsMesaDrawsThem)
+{
+    for (const float far : {0.95f, 1.6f}) {
+        for (const bool arrays : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "corner at " << far << (arrays ? ", from arrays" : ", immediate"));
+            const float corners[6][2] = {{0.68f, 0.68f}, {0.68f, -far}, {-0.02f, 0.54f}, {0.3f, 0.84f},
+                                         {-0.8f, 0.1f}, {-0.5f, -0.9f}};
+            const float colours[6][3] = {{1, 1, 1}, {1, 0.5f, 0}, {0.2f, 0.6f, 0.6f}, {0, 0, 1}, {1, 0, 1}, {0, 1, 0}};
+            expectSame([&](const Gl11Table& gl, std::vector<double>&) {
+                if (arrays) {
+                    gl.EnableClientState(GL_VERTEX_ARRAY);
+                    gl.EnableClientState(GL_COLOR_ARRAY);
+                    gl.VertexPointer(2, GL_FLOAT, 0, corners);
+                    gl.ColorPointer(3, GL_FLOAT, 0, colours);
+                    gl.DrawArrays(GL_QUAD_STRIP, 0, 6);
+                    gl.DisableClientState(GL_COLOR_ARRAY);
+                    gl.DisableClientState(GL_VERTEX_ARRAY);
+                    return;
+                }
+                gl.Begin(GL_QUAD_STRIP);
+                for (int k = 0; k < 6; ++k) {
+                    gl.Color3f(colours[k][0], colours[k][1], colours[k][2]);
+                    gl.Vertex2f(corners[k][0], corners[k][1]);
+                }
+                gl.End();
+            });
+        }
+    }
+}

@@ -189,6 +189,23 @@ void emitQuads()
     quadsClipped = false;
 }
 
+// The last vertex is the provoking one: under flat shading its colour is the quad's.
+void queueQuad(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlVertex& d, bool strip)
+{
+    PendingQuad q;
+    q.v[0] = a;
+    q.v[1] = b;
+    q.v[2] = c;
+    q.v[3] = d;
+    takeColour(q.v, 4, d);
+    q.constant = constantColour(d) != nullptr;
+    q.strip = strip;
+    pendingQuads.push_back(q);
+    quadsClipped = quadsClipped || !insideClipVolume(q.v, 4);
+    if (pendingQuads.size() >= maxPendingQuads)
+        emitQuads();
+}
+
 void startPrimitive(GLenum m)
 {
     if (m != GL_QUADS)
@@ -226,16 +243,7 @@ void addVertex(const GlVertex& v)
     case GL_QUADS:
         held[n % 4] = v;
         if (n % 4 == 3) {
-            PendingQuad q;
-            for (int i = 0; i < 4; ++i)
-                q.v[i] = held[i];
-            takeColour(q.v, 4, held[3]);
-            q.constant = constantColour(held[3]) != nullptr;
-            q.strip = false;
-            pendingQuads.push_back(q);
-            quadsClipped = quadsClipped || !insideClipVolume(held, 4);
-            if (pendingQuads.size() >= maxPendingQuads)
-                emitQuads();
+            queueQuad(held[0], held[1], held[2], held[3], false);
         }
         break;
     case GL_TRIANGLE_STRIP:
@@ -268,18 +276,7 @@ void addVertex(const GlVertex& v)
         } else {
             // Vertices 2k, 2k+1, 2k+3, 2k+2 bound quad k; the strip is split alike once it is known whether
             // any of its quads needs clipping (a last odd vertex belongs to none).
-            PendingQuad q;
-            q.v[0] = held[0];
-            q.v[1] = held[1];
-            q.v[2] = held[2];
-            q.v[3] = v;
-            takeColour(q.v, 4, v);
-            q.constant = constantColour(v) != nullptr;
-            q.strip = true;
-            pendingQuads.push_back(q);
-            quadsClipped = quadsClipped || !insideClipVolume(q.v, 4);
-            if (pendingQuads.size() >= maxPendingQuads)
-                emitQuads();
+            queueQuad(held[0], held[1], held[2], v, true);
             held[0] = held[2];
             held[1] = v;
         }

@@ -147,11 +147,11 @@ bool validMode(GLenum m)
     return m <= GL_POLYGON;   // GL_POINTS (0) to GL_POLYGON (9)
 }
 
-// As Mesa splits quads: all the quads of a draw into 0 1 2 and 0 2 3 when none of them needs clipping, all
-// into 0 1 3 and 1 2 3 (its clipper's path) when any does; the halves differ where the colours are not planar
-// and where a quad is not convex. Mesa's immediate mode draws consecutive GL_QUADS primitives as one, up to
-// the next state change; so quads wait for the end of an array draw, for another kind of primitive, for the
-// batch to be flushed, or for a bounded count.
+// As Mesa splits quads: all the quads of a draw into 0 1 2 and 0 2 3 when they are smooth shaded and none of
+// them needs clipping, all into 0 1 3 and 1 2 3 (its clipper's path, and its flat one) otherwise; the halves
+// differ where the colours are not planar and where a quad is not convex. Mesa's immediate mode draws
+// consecutive GL_QUADS primitives as one, up to the next state change; so quads wait for the end of an array
+// draw, for another kind of primitive, for the batch to be flushed, or for a bounded count.
 void settledTriangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const float* constant)
 {
     GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constant);
@@ -177,7 +177,7 @@ void emitQuads()
                 settledTriangle(q[2], q[0], q[3], constant);
                 settledTriangle(q[0], q[1], q[3], constant);
             }
-        } else if (!quadsClipped) {
+        } else if (!quadsClipped && glState.shadeModel != GL_FLAT) {
             settledTriangle(q[0], q[1], q[2], constant);
             settledTriangle(q[0], q[2], q[3], constant);
         } else {

@@ -798,3 +798,43 @@ TEST(Gl11AgainstMesa, FoldedQuadStripsOverlapAsMesaDrawsThem)
         }
     }
 }
+
+// Under flat shading Mesa splits every quad at the 1-3 diagonal, clipped or not: a quad with two equal
+// corners leaves nothing, and a crossed quad covers other halves than under smooth shading.
+TEST(Gl11AgainstMesa, FlatQuadsSplitAtTheirSecondDiagonal)
+{
+    const float corners[8][2] = {{0.86f, 0.17f}, {0.27f, 0.14f}, {0.92f, 0.67f}, {0.27f, 0.14f},
+                                 {0.92f, -0.26f}, {0.18f, 0.88f}, {-0.48f, -0.48f}, {0.46f, 0.46f}};
+    const float colours[8][3] = {{1, 1, 1}, {1, 0.5f, 0}, {0.2f, 0.6f, 0.6f}, {0, 0, 1},
+                                 {1, 0, 1}, {0, 1, 0}, {0.5f, 0.5f, 1}, {1, 1, 0}};
+    for (const int way : {0, 1, 2}) {
+        SCOPED_TRACE(way == 0 ? "immediate" : way == 1 ? "from arrays" : "from a list");
+        expectSame([&](const Gl11Table& gl, std::vector<double>&) {
+            gl.ShadeModel(GL_FLAT);
+            if (way == 1) {
+                gl.EnableClientState(GL_VERTEX_ARRAY);
+                gl.EnableClientState(GL_COLOR_ARRAY);
+                gl.VertexPointer(2, GL_FLOAT, 0, corners);
+                gl.ColorPointer(3, GL_FLOAT, 0, colours);
+                gl.DrawArrays(GL_QUADS, 0, 8);
+                gl.DisableClientState(GL_COLOR_ARRAY);
+                gl.DisableClientState(GL_VERTEX_ARRAY);
+            } else {
+                if (way == 2)
+                    gl.NewList(1, GL_COMPILE);
+                gl.Begin(GL_QUADS);
+                for (int k = 0; k < 8; ++k) {
+                    gl.Color3f(colours[k][0], colours[k][1], colours[k][2]);
+                    gl.Vertex2f(corners[k][0], corners[k][1]);
+                }
+                gl.End();
+                if (way == 2) {
+                    gl.EndList();
+                    gl.CallList(1);
+                    gl.DeleteLists(1, 1);
+                }
+            }
+            gl.ShadeModel(GL_SMOOTH);
+        });
+    }
+}

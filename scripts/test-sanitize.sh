@@ -80,8 +80,8 @@ if [ "$fuzz_seconds" -gt 0 ]; then
   # call sequences (inside its JIT code), so the fuzzer runs forked past crashes; each crashing input is then
   # replayed. A sanitizer report on code outside Mesa's driver fails the run and is kept as a regression file;
   # a picture or error that differs from Mesa is kept in tests/corpus/gl11_differences/ (not replayed) and
-  # named here, for a mend of the layer and a case in gl11_mesa_test (a few such differences remain, so they
-  # do not fail the run yet). A run stuck in a crashed job (Mesa's heap
+  # named here, for a mend of the layer and a case in gl11_mesa_test (a new one does not fail the run, so that
+  # a find of the fuzzer's own does not hold back unrelated work). A run stuck in a crashed job (Mesa's heap
   # broken under a crash handler) is ended after two minutes more.
   work=$build/fuzz-work/gl11
   crashes=$build/fuzz-crashes/gl11

@@ -281,6 +281,7 @@ private:
     int verticesInPrimitive = 0;
     int vertexForm = 0;   // glVertex2f, 3f or 4f: one for all vertices of a primitive
     bool compiledListCall = false;   // the list being compiled calls a list
+    bool compiledProduct = false;    // the list being compiled multiplies a matrix
     int products = 0;                // matrix products so far
     GLenum primitiveMode = GL_POINTS;   // of the last glBegin
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
@@ -467,9 +468,18 @@ private:
     // A few matrix products an input: many (a pixel projection applied thirty times over) make a transform
     // so ill-conditioned that the last bit of a product, where Mesa's vertex shader and the layer's CPU round
     // apart, moves a vertex across the window.
+    // A list that calls itself, or one that calls it, runs 64 deep, and its products with it: a list being
+    // compiled gets either a product or a list call (each list calls one list at most, so only lists that
+    // call one can repeat).
     bool productAllowed()
     {
-        return products++ < 4;
+        if (maybeCompiling && compiledListCall)
+            return false;
+        if (products >= 4)
+            return false;
+        ++products;
+        compiledProduct = compiledProduct || maybeCompiling;
+        return true;
     }
 
     static int fewestVertices(GLenum mode)
@@ -489,7 +499,7 @@ private:
     {
         if (!maybeCompiling)
             return true;
-        if (compiledListCall)
+        if (compiledListCall || compiledProduct)
             return false;
         compiledListCall = true;
         return true;
@@ -546,6 +556,12 @@ private:
         if (maybeInside) {
             static const int allowed[] = {2, 3, 4, 5, 6, 7, 8, 9, 13, 15, 16, 36, 3, 4};
             op = allowed[op % (sizeof allowed / sizeof allowed[0])];
+            // Mesa drops the GL_INVALID_OPERATION compiled into a list (a call refused inside a primitive, a
+            // glEnd outside one) when more primitives and an array draw follow it in the list; GL raises it
+            // when the list runs, as the layer does. So a list being compiled gets none of those calls, and a
+            // glEnd only to close its own primitive (or, where it also runs, one a list it called opened).
+            if (maybeCompiling && !maybeExecuting && (op == 13 || op == 15 || op == 16))
+                op = 7;
         }
         switch (op) {
         case 0:
@@ -565,6 +581,11 @@ private:
             break;
         }
         case 2:
+            // (A glEnd outside a primitive is such an error: see above.)
+            if (maybeCompiling && !compiledPrimitive && !maybeExecuting) {
+                maybeInside = surelyInside = false;
+                break;
+            }
             // Mesa's immediate mode crashes or misplaces later vertices after an empty primitive: none here.
             // Its list compiler writes past a block of its heap on a compiled primitive with fewer vertices
             // than its mode draws with (a polygon of two, then a quad strip of one): those get enough.
@@ -695,7 +716,7 @@ private:
                 // vertices (Mesa misplaces those of later primitives after an empty one).
                 if (name != 0 && mode != 0x1234) {
                     if (!maybeCompiling)
-                        compiledListCall = false;
+                        compiledListCall = compiledProduct = false;
                     maybeCompiling = true;
                     maybeExecuting = maybeExecuting || mode == GL_COMPILE_AND_EXECUTE;
                     surelyInside = compiledPrimitive = false;

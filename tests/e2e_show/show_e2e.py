@@ -107,15 +107,18 @@ def watch(screen, seconds, until):
     return None
 
 
-def wait_exit(show, seconds, what, errors):
+def wait_exit(show, seconds, what, errors=None):
     try:
         code = show.wait(timeout=seconds)
     except subprocess.TimeoutExpired:
         show.kill()
         fail("the show did not end by itself " + what)
     if code != 0:
-        errors.seek(0)
-        fail("exit code %d %s; its stderr ends:\n%s" % (code, what, "".join(errors.readlines()[-40:])))
+        tail = ""
+        if errors is not None:
+            errors.seek(0)
+            tail = "; its stderr ends:\n" + "".join(errors.readlines()[-40:])
+        fail("exit code %d %s%s" % (code, what, tail))
 
 
 def main():

@@ -467,10 +467,9 @@ private:
 
     // A few matrix products an input: many (a pixel projection applied thirty times over) make a transform
     // so ill-conditioned that the last bit of a product, where Mesa's vertex shader and the layer's CPU round
-    // apart, moves a vertex across the window.
-    // A list that calls itself, or one that calls it, runs 64 deep, and its products with it: a list being
-    // compiled gets either a product or a list call (each list calls one list at most, so only lists that
-    // call one can repeat).
+    // apart, moves a vertex across the window. A list that calls itself, or one that calls it, runs 64 deep,
+    // and its products with it: a list being compiled gets either a product or a list call (each list calls
+    // one list at most, so only lists that call one can repeat).
     bool productAllowed()
     {
         if (maybeCompiling && compiledListCall)

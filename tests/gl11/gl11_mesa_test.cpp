@@ -91,6 +91,28 @@ void quad(const Gl11Table& gl, float x0, float y0, float x1, float y1)
     gl.End();
 }
 
+// Draws n corners, each with its own colour, as one primitive of `mode`: from client arrays or immediate.
+void colouredCorners(const Gl11Table& gl, GLenum mode, const float (*corners)[2], const float (*colours)[3], int n,
+                     bool arrays)
+{
+    if (arrays) {
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        gl.EnableClientState(GL_COLOR_ARRAY);
+        gl.VertexPointer(2, GL_FLOAT, 0, corners);
+        gl.ColorPointer(3, GL_FLOAT, 0, colours);
+        gl.DrawArrays(mode, 0, n);
+        gl.DisableClientState(GL_COLOR_ARRAY);
+        gl.DisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
+    gl.Begin(mode);
+    for (int k = 0; k < n; ++k) {
+        gl.Color3f(colours[k][0], colours[k][1], colours[k][2]);
+        gl.Vertex2f(corners[k][0], corners[k][1]);
+    }
+    gl.End();
+}
+
 std::vector<unsigned char> checker(int w, int h, int components)
 {
     std::vector<unsigned char> p(static_cast<size_t>(w) * h * components);
@@ -778,22 +800,7 @@ TEST(Gl11AgainstMesa, FoldedQuadStripsOverlapAsMesaDrawsThem)
                                          {-0.8f, 0.1f}, {-0.5f, -0.9f}};
             const float colours[6][3] = {{1, 1, 1}, {1, 0.5f, 0}, {0.2f, 0.6f, 0.6f}, {0, 0, 1}, {1, 0, 1}, {0, 1, 0}};
             expectSame([&](const Gl11Table& gl, std::vector<double>&) {
-                if (arrays) {
-                    gl.EnableClientState(GL_VERTEX_ARRAY);
-                    gl.EnableClientState(GL_COLOR_ARRAY);
-                    gl.VertexPointer(2, GL_FLOAT, 0, corners);
-                    gl.ColorPointer(3, GL_FLOAT, 0, colours);
-                    gl.DrawArrays(GL_QUAD_STRIP, 0, 6);
-                    gl.DisableClientState(GL_COLOR_ARRAY);
-                    gl.DisableClientState(GL_VERTEX_ARRAY);
-                    return;
-                }
-                gl.Begin(GL_QUAD_STRIP);
-                for (int k = 0; k < 6; ++k) {
-                    gl.Color3f(colours[k][0], colours[k][1], colours[k][2]);
-                    gl.Vertex2f(corners[k][0], corners[k][1]);
-                }
-                gl.End();
+                colouredCorners(gl, GL_QUAD_STRIP, corners, colours, 6, arrays);
             });
         }
     }
@@ -811,28 +818,13 @@ TEST(Gl11AgainstMesa, FlatQuadsSplitAtTheirSecondDiagonal)
         SCOPED_TRACE(way == 0 ? "immediate" : way == 1 ? "from arrays" : "from a list");
         expectSame([&](const Gl11Table& gl, std::vector<double>&) {
             gl.ShadeModel(GL_FLAT);
-            if (way == 1) {
-                gl.EnableClientState(GL_VERTEX_ARRAY);
-                gl.EnableClientState(GL_COLOR_ARRAY);
-                gl.VertexPointer(2, GL_FLOAT, 0, corners);
-                gl.ColorPointer(3, GL_FLOAT, 0, colours);
-                gl.DrawArrays(GL_QUADS, 0, 8);
-                gl.DisableClientState(GL_COLOR_ARRAY);
-                gl.DisableClientState(GL_VERTEX_ARRAY);
-            } else {
-                if (way == 2)
-                    gl.NewList(1, GL_COMPILE);
-                gl.Begin(GL_QUADS);
-                for (int k = 0; k < 8; ++k) {
-                    gl.Color3f(colours[k][0], colours[k][1], colours[k][2]);
-                    gl.Vertex2f(corners[k][0], corners[k][1]);
-                }
-                gl.End();
-                if (way == 2) {
-                    gl.EndList();
-                    gl.CallList(1);
-                    gl.DeleteLists(1, 1);
-                }
+            if (way == 2)
+                gl.NewList(1, GL_COMPILE);
+            colouredCorners(gl, GL_QUADS, corners, colours, 8, way == 1);
+            if (way == 2) {
+                gl.EndList();
+                gl.CallList(1);
+                gl.DeleteLists(1, 1);
             }
             gl.ShadeModel(GL_SMOOTH);
         });

@@ -88,7 +88,7 @@ class Screen:
     def hold_key_until(self, window, key, done, seconds=10):
         """Holds the key until done() is true or the time is up; says whether it came true. For F1, whose effect
         (the window made again) shows without waiting on frames: released at once, so the key's repeats do not
-        reach the new window and switch again. The X server here without a window manager gave the first press
+        reach the new window and switch again; and for Escape on a window F1 made, held until tav is gone. The X server here without a window manager gave the first press
         on a window that F1 had made to nobody (a client listening on that window saw only the release); the
         held key's repeats then carry it."""
         target = str(getattr(window, "id", window))

@@ -282,6 +282,7 @@ private:
     int vertexForm = 0;   // glVertex2f, 3f or 4f: one for all vertices of a primitive
     bool compiledListCall = false;   // the list being compiled calls a list
     bool compiledProduct = false;    // the list being compiled multiplies a matrix
+    int compiledForm = 2;            // the narrowest vertex form compiled into the list being compiled
     int products = 0;                // matrix products so far
     GLenum primitiveMode = GL_POINTS;   // of the last glBegin
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
@@ -434,6 +435,7 @@ private:
             const GLenum mode = in.pick(modes);
             const GLint first = in.small(20);
             const GLsizei count = in.small(40) - 1;
+            beforeArrayDraw();
             CALL(DrawArrays, mode, first, count);
             afterArrayDraw();
             break;
@@ -449,6 +451,7 @@ private:
                                                       : static_cast<const void*>(indexWords());
             const GLenum mode = in.pick(modes);
             const GLsizei count = in.small(40) - 1;
+            beforeArrayDraw();
             CALL(DrawElements, mode, count, type, at);
             afterArrayDraw();
             break;
@@ -517,8 +520,21 @@ private:
         // GL leaves the current colour, texture coordinate and normal undefined after an array draw where their
         // arrays are on (Mesa's list compiler leaves the last vertex's, its immediate draws the earlier ones):
         // they are given again before anything can read them.
-        if (maybeInside)
-            return;
+        if (!maybeInside)
+            giveAttributes();
+    }
+
+    void beforeArrayDraw()
+    {
+        // Mesa's list compiler draws a compiled array draw with the colour (and the rest) given before the
+        // list's last primitive, not that primitive's last vertex's, where a state call comes between the two.
+        // GL takes the current ones, as the layer does: a list being compiled gives them again first.
+        if (maybeCompiling && !maybeInside)
+            giveAttributes();
+    }
+
+    void giveAttributes()
+    {
         CALL(Color4f, colour[0], colour[1], colour[2], colour[3]);
         CALL(TexCoord2f, texCoord[0], texCoord[1]);
         CALL(Normal3f, normal[0], normal[1], normal[2]);
@@ -570,6 +586,14 @@ private:
             maybeInside = true;
             verticesInPrimitive = 0;
             vertexForm = in.small(3);
+            // Mesa's list compiler loses the state calls and errors compiled into a list (glEnable, say)
+            // where a primitive's vertices have more coordinates than an earlier one's and an array draw
+            // follows them; it answers the list's call with a spurious GL_INVALID_OPERATION where more
+            // primitives follow. So vertices never widen inside a list being compiled.
+            if (maybeCompiling) {
+                vertexForm = vertexForm < compiledForm ? vertexForm : compiledForm;
+                compiledForm = vertexForm;
+            }
             primitiveMode = mode;
             if (mode <= GL_POLYGON) {
                 if (maybeCompiling)
@@ -714,8 +738,10 @@ private:
                 // A glNewList GL refuses compiles nothing: a glBegin after it runs at once, and so must get its
                 // vertices (Mesa misplaces those of later primitives after an empty one).
                 if (name != 0 && mode != 0x1234) {
-                    if (!maybeCompiling)
+                    if (!maybeCompiling) {
                         compiledListCall = compiledProduct = false;
+                        compiledForm = 2;
+                    }
                     maybeCompiling = true;
                     maybeExecuting = maybeExecuting || mode == GL_COMPILE_AND_EXECUTE;
                     surelyInside = compiledPrimitive = false;

@@ -830,3 +830,61 @@ TEST(Gl11AgainstMesa, FlatQuadsSplitAtTheirSecondDiagonal)
         });
     }
 }
+
+// Two lists Mesa's own list compiler replays otherwise than GL says (the fuzzer steps around both), held on the
+// layer alone: every state call and error compiled into a list comes back when it runs, and an array draw
+// takes the current colour, the last one given.
+TEST(Gl11Layer, ListsReplayWhatMesasCompilerLoses)
+{
+    static const float corners[6] = {0, 0, 1, 0, 1, 1};
+    static const unsigned char order[3] = {0, 1, 2};
+    ASSERT_TRUE(gl11PairOpen(size, size));
+    const Gl11Table& gl = gl11PairUse(GlSide::layer);
+    reset(gl);
+    gl.EnableClientState(GL_VERTEX_ARRAY);
+    gl.VertexPointer(2, GL_FLOAT, 0, corners);
+
+    // Mesa loses these where a primitive's vertices are wider than those of an earlier one that gave a colour
+    // inside, and an array draw follows.
+    gl.NewList(9, GL_COMPILE);
+    gl.Enable(GL_BLEND);
+    gl.Disable(0x1234);
+    gl.Begin(GL_POINTS);
+    gl.Color4f(1, 1, 1, 1);
+    gl.Vertex2f(-0.5f, -0.5f);
+    gl.End();
+    gl.Begin(GL_TRIANGLE_FAN);
+    gl.Vertex4f(-0.5f, -0.5f, 0, 1);
+    gl.Vertex4f(-0.4f, -0.5f, 0, 1);
+    gl.Vertex4f(-0.4f, -0.4f, 0, 1);
+    gl.End();
+    gl.DrawArrays(GL_TRIANGLES, 0, 3);
+    gl.EndList();
+    EXPECT_EQ(gl.GetError(), static_cast<GLenum>(GL_NO_ERROR));
+    gl.CallList(9);
+    EXPECT_EQ(gl.GetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+    EXPECT_TRUE(gl.IsEnabled(GL_BLEND));
+    gl.Disable(GL_BLEND);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+
+    // Mesa draws this triangle in the colour given before the line (whose vertices give their own), where a
+    // state call follows the line.
+    gl.NewList(9, GL_COMPILE);
+    gl.Color4f(1, 1, 1, 1);
+    gl.Begin(GL_LINES);
+    gl.Color4f(1, 1, 1, 1);
+    gl.Vertex2f(-0.9f, -0.9f);
+    gl.Color4f(0.2f, 0.4f, 0.6f, 1);
+    gl.Vertex2f(-0.5f, -0.9f);
+    gl.End();
+    gl.ShadeModel(GL_SMOOTH);
+    gl.DrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_BYTE, order);
+    gl.EndList();
+    gl.CallList(9);
+    const std::vector<unsigned char> picture = gl11PairRead(gl, size, size);
+    const size_t inside = (40 * size + 56) * 4;   // (56, 40), below the triangle's diagonal
+    EXPECT_EQ(std::vector<unsigned char>(picture.begin() + inside, picture.begin() + inside + 4),
+              (std::vector<unsigned char>{51, 102, 153, 255}));
+    gl.DeleteLists(9, 1);
+    gl.DisableClientState(GL_VERTEX_ARRAY);
+}

@@ -246,6 +246,14 @@ DrawState currentDrawState()
     s.offsetUnits = glState.offsetUnits;
     for (int i = 0; i < 4; ++i)
         s.viewport[i] = glState.viewport[i];
+    // An axis of no extent is drawn over a pixel on each side of it, its vertices in the middle (see primitive
+    // assembly): GL's fragments of a point or line there fall on both sides.
+    for (int i = 0; i < 2; ++i) {
+        if (s.viewport[2 + i] == 0) {
+            s.viewport[i] -= 1;
+            s.viewport[2 + i] = 2;
+        }
+    }
     return s;
 }
 

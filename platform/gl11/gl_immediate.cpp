@@ -84,8 +84,55 @@ const float* constantColour(const GlVertex& any)
     return glState.shadeModel == GL_FLAT || !glColourVaries() ? &any.r : nullptr;
 }
 
+// GL maps every vertex of a viewport with no width (or no height) onto the viewport's edge on that axis, where
+// points and lines still draw and triangles, with no area, draw nothing; GLES draws nothing at all. So the batch
+// draws such an axis over the pixels on both sides of the edge, and each vertex there gets the clip coordinate
+// 0, the middle: the window coordinate GL gives. A line is first cut where it leaves the clip volume on that
+// axis, as GL's clipper cuts it.
+bool viewportFlat()
+{
+    return glState.viewport[2] == 0 || glState.viewport[3] == 0;
+}
+
+GlVertex between(const GlVertex& from, const GlVertex& to, float t)
+{
+    const float* a = &from.x;
+    const float* b = &to.x;
+    GlVertex v;
+    float* out = &v.x;
+    for (size_t i = 0; i < sizeof(GlVertex) / sizeof(float); ++i)
+        out[i] = a[i] + t * (b[i] - a[i]);
+    return v;
+}
+
+// Cuts the line to the clip volume on each flat axis and puts its ends on that axis's edge; false where none of
+// it is left.
+bool flattenLine(GlVertex ends[2])
+{
+    for (int axis = 0; axis < 2; ++axis) {
+        if (glState.viewport[2 + axis] != 0)
+            continue;
+        for (float side : {1.0f, -1.0f}) {
+            // Distances inside the plane c = -side w (c >= -w, then c <= w), each end from the inside one.
+            const float d0 = ends[0].w + side * (&ends[0].x)[axis];
+            const float d1 = ends[1].w + side * (&ends[1].x)[axis];
+            if (d0 < 0 && d1 < 0)
+                return false;
+            if (d0 < 0)
+                ends[0] = between(ends[1], ends[0], d1 / (d1 - d0));
+            else if (d1 < 0)
+                ends[1] = between(ends[0], ends[1], d0 / (d0 - d1));
+        }
+        (&ends[0].x)[axis] = 0;
+        (&ends[1].x)[axis] = 0;
+    }
+    return true;
+}
+
 void triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlVertex& provoking)
 {
+    if (viewportFlat())
+        return;
     GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constantColour(provoking));
     if (!v)
         return;
@@ -97,11 +144,14 @@ void triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlV
 
 void line(const GlVertex& a, const GlVertex& b, const GlVertex& provoking)
 {
+    GlVertex ends[2] = {a, b};
+    if (viewportFlat() && !flattenLine(ends))
+        return;
     GlVertex* v = glBatchReserve(GlPrimitive::lines, 2, constantColour(provoking));
     if (!v)
         return;
-    v[0] = a;
-    v[1] = b;
+    v[0] = ends[0];
+    v[1] = ends[1];
     takeColour(v, 2, provoking);
 }
 
@@ -109,12 +159,15 @@ bool insideClipVolume(const GlVertex* v, int n);
 
 // GL puts a point in the pixel its window coordinates truncate to; GLES covers the pixel centres inside a
 // square around it, which on a whole coordinate is the pixel on one side or the other, by the fill rule. So
-// the point moves to the centre of the pixel GL picks (only inside the clip volume: GL drops it otherwise).
+// the point moves to the centre of the pixel GL picks (only inside the clip volume: GL drops it otherwise). On an
+// axis of no extent GL puts it on the origin, and the batch draws that axis from a pixel before it, two wide.
 void snapToPixel(float& c, float w, int origin, int extent)
 {
     const float half = 0.5f * static_cast<float>(extent);
     const float window = (c / w + 1.0f) * half + static_cast<float>(origin);
-    c = ((std::floor(window) + 0.5f - static_cast<float>(origin)) / half - 1.0f) * w;
+    const float drawnOrigin = static_cast<float>(extent > 0 ? origin : origin - 1);
+    const float drawnHalf = extent > 0 ? half : 1.0f;
+    c = ((std::floor(window) + 0.5f - drawnOrigin) / drawnHalf - 1.0f) * w;
 }
 
 void point(const GlVertex& a)
@@ -126,7 +179,7 @@ void point(const GlVertex& a)
     if (!v)
         return;
     v[0] = a;
-    if (a.w > 0 && glState.viewport[2] > 0 && glState.viewport[3] > 0) {
+    if (a.w > 0) {
         snapToPixel(v[0].x, a.w, glState.viewport[0], glState.viewport[2]);
         snapToPixel(v[0].y, a.w, glState.viewport[1], glState.viewport[3]);
     }
@@ -154,6 +207,8 @@ bool validMode(GLenum m)
 // draw, for another kind of primitive, for the batch to be flushed, or for a bounded count.
 void settledTriangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const float* constant)
 {
+    if (viewportFlat())
+        return;
     GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constant);
     if (!v)
         return;

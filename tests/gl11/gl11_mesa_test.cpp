@@ -888,3 +888,41 @@ TEST(Gl11Layer, ListsReplayWhatMesasCompilerLoses)
     gl.DeleteLists(9, 1);
     gl.DisableClientState(GL_VERTEX_ARRAY);
 }
+
+// A viewport of no width or no height puts every vertex on its edge, where GL still draws points and lines (a
+// pixel on either side of the edge) and a triangle covers nothing; a line leaving the clip volume across the
+// flat axis is cut where GL cuts it.
+TEST(Gl11AgainstMesa, ViewportsOfNoExtentDrawPointsAndLinesOnTheirEdge)
+{
+    static const int viewports[][4] = {{12, 12, 58, 0}, {20, 5, 0, 40}, {30, 30, 0, 0}, {0, 0, 64, 0}};
+    for (const auto& viewport : viewports) {
+        expectSame([&](const Gl11Table& gl, std::vector<double>&) {
+            gl.Viewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+            gl.MatrixMode(GL_PROJECTION);
+            gl.Ortho(0, 64, 0, 64, -1, 1);
+            gl.MatrixMode(GL_MODELVIEW);
+            gl.Color4f(0.2f, 0.4f, 0.8f, 0.6f);
+            gl.Begin(GL_POINTS);
+            gl.Vertex2f(0.46f, 0.46f);
+            gl.Vertex2f(33.5f, 40.25f);
+            gl.End();
+            gl.Begin(GL_LINES);
+            gl.Vertex2f(10.46f, 0.46f);
+            gl.Color4f(1, 0.5f, 0, 1);
+            gl.Vertex2f(40.46f, 20.46f);
+            gl.Vertex2f(-30, -50);   // across both clip planes of either axis
+            gl.Color4f(0, 1, 0.5f, 1);
+            gl.Vertex2f(90, 120);
+            gl.End();
+            gl.Begin(GL_TRIANGLES);
+            gl.Vertex2f(5, 5);
+            gl.Vertex2f(60, 10);
+            gl.Vertex2f(30, 60);
+            gl.End();
+            gl.MatrixMode(GL_PROJECTION);
+            gl.LoadIdentity();
+            gl.MatrixMode(GL_MODELVIEW);
+            gl.Viewport(0, 0, size, size);
+        });
+    }
+}

@@ -25,6 +25,7 @@ int used = 0;
 GlPrimitive batchPrimitive = GlPrimitive::triangles;
 bool batchConstant = false;   // the batch's fragments take batchColour rather than the vertices' colours
 float batchColour[4];
+bool batchFlat = false;       // it holds triangles assembled under flat shading
 GLuint vertexBuffer = 0;
 
 // The state GLES holds now, so a flush only sends what changed.
@@ -289,6 +290,7 @@ GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constant
         drawBatch();
     batchPrimitive = primitive;
     batchConstant = constant;
+    batchFlat = batchFlat || (primitive == GlPrimitive::triangles && glState.shadeModel == GL_FLAT);
     for (int i = 0; constant && i < 4; ++i)
         batchColour[i] = constantColour[i];
     GlVertex* at = &vertices[used];
@@ -313,8 +315,22 @@ static void drawBatch()
         gles.Uniform1f(batchProgram.constant, batchConstant ? 1.0f : 0.0f);
         programConstant = batchConstant;
     }
-    draw(vertices, used, batchPrimitive);
+    // llvmpipe takes a list of exactly 9 or 27 triangle vertices whose last triangle is flat in y for a shape of
+    // its own and draws only that shape (a rectangle) or nothing, unless the fragments are flat-shaded: so
+    // Mesa draws such flat-shaded triangles, and the layer, whose flat shading is a uniform colour, pads them
+    // with a triangle of no area that is not flat in y (its vertices on one vertical line).
+    int count = used;
+    if (batchPrimitive == GlPrimitive::triangles && batchFlat && (used == 9 || used == 27)) {
+        for (int i = 0; i < 3; ++i) {
+            vertices[used + i] = GlVertex{};
+            vertices[used + i].y = 0.25f * static_cast<float>(i);
+            vertices[used + i].w = 1;
+        }
+        count += 3;
+    }
+    draw(vertices, count, batchPrimitive);
     used = 0;
+    batchFlat = false;
     glVerticesFlushed();
 }
 

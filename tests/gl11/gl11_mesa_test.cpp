@@ -926,3 +926,25 @@ TEST(Gl11AgainstMesa, ViewportsOfNoExtentDrawPointsAndLinesOnTheirEdge)
         });
     }
 }
+
+// llvmpipe takes a list of nine triangle vertices whose last triangle is flat in y for a shape of its own and
+// drops the rest, unless the triangles are flat-shaded. Mesa's flat-shaded draw keeps them; so must the layer's,
+// whose flat shading is a uniform colour (and smooth shading loses them on both sides alike).
+TEST(Gl11AgainstMesa, NineVertexTriangleListsDrawAsMesaDrawsThem)
+{
+    static const float corners[9][2] = {{0.9f, -0.38f}, {-0.38f, -0.38f}, {-0.38f, -0.38f},
+                                        {-0.38f, -0.38f}, {-0.38f, -0.1f}, {-0.1f, -0.1f},
+                                        {0.5f, 0.5f}, {0.7f, 0.5f}, {0.6f, 0.5f}};
+    for (const GLenum shading : {GL_FLAT, GL_SMOOTH}) {
+        expectSame([&](const Gl11Table& gl, std::vector<double>&) {
+            gl.ShadeModel(shading);
+            gl.Begin(GL_TRIANGLES);
+            for (int k = 0; k < 9; ++k) {
+                gl.Color4f(0.2f, 0.4f, 0.6f, 1);   // given with every vertex, alike: one batch
+                gl.Vertex2f(corners[k][0], corners[k][1]);
+            }
+            gl.End();
+            gl.ShadeModel(GL_SMOOTH);
+        });
+    }
+}

@@ -562,10 +562,6 @@ private:
         int op = in.small(40);
         if (maybeExecuting && op < 2)
             op = 3;
-        // A vertex outside glBegin/glEnd is undefined in GL (Mesa keeps it and loses track of its primitives),
-        // so vertices come only where a primitive is surely open.
-        if (op >= 3 && op <= 6 && !surelyInside && !compiledPrimitive)
-            op = 7;
         // Inside a primitive: vertices, attributes, glEnd, and a few calls GL refuses there (glEnable,
         // glTranslatef, glBlendFunc, glGetError). Mesa's immediate mode crashes on some others there.
         if (maybeInside) {
@@ -578,6 +574,10 @@ private:
             if (maybeCompiling && !maybeExecuting && (op == 13 || op == 15 || op == 16))
                 op = 7;
         }
+        // A vertex outside glBegin/glEnd is undefined in GL (Mesa keeps it and loses track of its primitives),
+        // so vertices come only where a primitive is surely open (not after a list that may have opened one).
+        if (op >= 3 && op <= 6 && !surelyInside && !compiledPrimitive)
+            op = 7;
         switch (op) {
         case 0:
         case 1: {
@@ -802,6 +802,14 @@ private:
             CALL(Disable, GL_TEXTURE_2D);
             CALL(Disable, GL_FOG);
             CALL(DrawPixels, w, h, in.pick(formats), GL_UNSIGNED_BYTE, stampedPixels(in.small(64)));
+            // After a glDrawPixels at an invalid raster position Mesa draws the next array draws in the
+            // current colour of before it, until a state change: the shade model is set to the other and back.
+            if (!maybeInside) {
+                GLint model = GL_SMOOTH;
+                CALL(GetIntegerv, GL_SHADE_MODEL, &model);
+                CALL(ShadeModel, model == GL_FLAT ? GL_SMOOTH : GL_FLAT);
+                CALL(ShadeModel, static_cast<GLenum>(model));
+            }
             break;
         }
         case 34: CALL(PixelStorei, in.pick(pixelStores), in.pick(pixelStoreValues)); break;

@@ -25,7 +25,7 @@ int used = 0;
 GlPrimitive batchPrimitive = GlPrimitive::triangles;
 bool batchConstant = false;   // the batch's fragments take batchColour rather than the vertices' colours
 float batchColour[4];
-bool batchFlat = false;       // it holds triangles assembled under flat shading
+bool batchUnlisted = false;   // it holds triangles Mesa would not hand llvmpipe as a list (see drawBatch)
 GLuint vertexBuffer = 0;
 
 // The state GLES holds now, so a flush only sends what changed.
@@ -278,7 +278,7 @@ void draw(const GlVertex* data, int count, GlPrimitive primitive)
 // Draws what the batch holds, without what primitive assembly still holds back.
 static void drawBatch();
 
-GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour)
+GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour, bool fromList)
 {
     if (!glState.ready || count > capacity)
         return nullptr;
@@ -290,7 +290,7 @@ GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constant
         drawBatch();
     batchPrimitive = primitive;
     batchConstant = constant;
-    batchFlat = batchFlat || (primitive == GlPrimitive::triangles && glState.shadeModel == GL_FLAT);
+    batchUnlisted = batchUnlisted || (primitive == GlPrimitive::triangles && !fromList);
     for (int i = 0; constant && i < 4; ++i)
         batchColour[i] = constantColour[i];
     GlVertex* at = &vertices[used];
@@ -316,11 +316,13 @@ static void drawBatch()
         programConstant = batchConstant;
     }
     // llvmpipe takes a list of exactly 9 or 27 triangle vertices whose last triangle is flat in y for a shape of
-    // its own and draws only that shape (a rectangle) or nothing, unless the fragments are flat-shaded: so
-    // Mesa draws such flat-shaded triangles, and the layer, whose flat shading is a uniform colour, pads them
-    // with a triangle of no area that is not flat in y (its vertices on one vertical line).
+    // its own and draws only that shape (a rectangle) or nothing, unless the fragments are flat-shaded. Mesa
+    // hands it strips, fans, polygons and quads as such, and flat-shaded fragments, so those draw; the layer,
+    // which sends every batch as a list and flat shading as a uniform colour, pads a batch holding any of them
+    // with a triangle of no area that is not flat in y (its vertices on one vertical line). Smooth GL_TRIANGLES
+    // alone are lost there as Mesa's own are.
     int count = used;
-    if (batchPrimitive == GlPrimitive::triangles && batchFlat && (used == 9 || used == 27)) {
+    if (batchPrimitive == GlPrimitive::triangles && batchUnlisted && (used == 9 || used == 27)) {
         for (int i = 0; i < 3; ++i) {
             vertices[used + i] = GlVertex{};
             vertices[used + i].y = 0.25f * static_cast<float>(i);
@@ -330,7 +332,7 @@ static void drawBatch()
     }
     draw(vertices, count, batchPrimitive);
     used = 0;
-    batchFlat = false;
+    batchUnlisted = false;
     glVerticesFlushed();
 }
 

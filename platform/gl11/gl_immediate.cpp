@@ -133,7 +133,8 @@ void triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c, const GlV
 {
     if (viewportFlat())
         return;
-    GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constantColour(provoking));
+    const bool fromList = mode == GL_TRIANGLES && glState.shadeModel != GL_FLAT;
+    GlVertex* v = glBatchReserve(GlPrimitive::triangles, 3, constantColour(provoking), fromList);
     if (!v)
         return;
     v[0] = a;

@@ -71,7 +71,9 @@ bool* glCapability(GLenum cap);
 // waiting in the batch always draw with the state they were given under.
 // constantColour: the colour every vertex of the primitive has, when GL would give it to the fragments as one
 // value rather than interpolate it (see glColourVaries); null when it is interpolated.
-GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour = nullptr);
+// `fromList`: triangles of a smooth-shaded GL_TRIANGLES primitive, which Mesa hands llvmpipe as a list.
+GlVertex* glBatchReserve(GlPrimitive primitive, int count, const float* constantColour = nullptr,
+                         bool fromList = false);
 void glBatchFlush();
 // Draws a pixel rectangle at once: its pixels on texture unit 1, textured with the raster position's texture
 // coordinate, culling off, clipped to the window only.

@@ -928,20 +928,30 @@ TEST(Gl11AgainstMesa, ViewportsOfNoExtentDrawPointsAndLinesOnTheirEdge)
 }
 
 // llvmpipe takes a list of nine triangle vertices whose last triangle is flat in y for a shape of its own and
-// drops the rest, unless the triangles are flat-shaded. Mesa's flat-shaded draw keeps them; so must the layer's,
-// whose flat shading is a uniform colour (and smooth shading loses them on both sides alike).
+// drops the rest, unless the fragments are flat-shaded. Mesa hands it fans (and strips, polygons, quads) as such
+// and so draws them, and flat-shaded triangles; so must the layer, which sends every batch as a list and flat
+// shading as a uniform colour. Smooth GL_TRIANGLES are lost on both sides alike.
 TEST(Gl11AgainstMesa, NineVertexTriangleListsDrawAsMesaDrawsThem)
 {
-    static const float corners[9][2] = {{0.9f, -0.38f}, {-0.38f, -0.38f}, {-0.38f, -0.38f},
-                                        {-0.38f, -0.38f}, {-0.38f, -0.1f}, {-0.1f, -0.1f},
-                                        {0.5f, 0.5f}, {0.7f, 0.5f}, {0.6f, 0.5f}};
-    for (const GLenum shading : {GL_FLAT, GL_SMOOTH}) {
+    static const float triangles[9][2] = {{0.9f, -0.38f}, {-0.38f, -0.38f}, {-0.38f, -0.38f},
+                                          {-0.38f, -0.38f}, {-0.38f, -0.1f}, {-0.1f, -0.1f},
+                                          {0.5f, 0.5f}, {0.7f, 0.5f}, {0.6f, 0.5f}};
+    static const float fan[5][2] = {{0.46f, 0.46f}, {0.42f, -0.46f}, {-0.48f, 0.24f}, {0.46f, 0.46f}, {0.46f, 0.46f}};
+    struct Case {
+        GLenum mode, shading;
+        const float (*corners)[2];
+        int n;
+    };
+    static const Case cases[] = {{GL_TRIANGLES, GL_FLAT, triangles, 9},
+                                 {GL_TRIANGLES, GL_SMOOTH, triangles, 9},
+                                 {GL_TRIANGLE_FAN, GL_SMOOTH, fan, 5}};
+    for (const Case& c : cases) {
         expectSame([&](const Gl11Table& gl, std::vector<double>&) {
-            gl.ShadeModel(shading);
-            gl.Begin(GL_TRIANGLES);
-            for (int k = 0; k < 9; ++k) {
+            gl.ShadeModel(c.shading);
+            gl.Begin(c.mode);
+            for (int k = 0; k < c.n; ++k) {
                 gl.Color4f(0.2f, 0.4f, 0.6f, 1);   // given with every vertex, alike: one batch
-                gl.Vertex2f(corners[k][0], corners[k][1]);
+                gl.Vertex2f(c.corners[k][0], c.corners[k][1]);
             }
             gl.End();
             gl.ShadeModel(GL_SMOOTH);

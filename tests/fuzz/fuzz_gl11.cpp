@@ -18,6 +18,7 @@
 #include <string>
 #include <tuple>
 #include <initializer_list>
+#include <map>
 #include <type_traits>
 #include <vector>
 
@@ -283,7 +284,10 @@ private:
     bool compiledListCall = false;   // the list being compiled calls a list
     bool compiledProduct = false;    // the list being compiled multiplies a matrix
     int compiledForm = 2;            // the narrowest vertex form compiled into the list being compiled
-    int products = 0;                // matrix products so far
+    int products = 0;                // matrix products so far, those a list call repeats included
+    std::map<GLuint, int> listProducts;   // the products each list ran when it was compiled, called lists' too
+    GLuint compilingName = 0;
+    int compilingProducts = 0;
     GLenum primitiveMode = GL_POINTS;   // of the last glBegin
     bool compiledPrimitive = false;   // a glBegin has been compiled into the list being compiled
     float colour[4] = {1, 1, 1, 1}, texCoord[2] = {0, 0}, normal[3] = {0, 0, 1};
@@ -481,7 +485,35 @@ private:
             return false;
         ++products;
         compiledProduct = compiledProduct || maybeCompiling;
+        if (maybeCompiling)
+            ++compilingProducts;
         return true;
+    }
+
+    // A list's products repeat each time it is called, and count so: a call that would pass the budget is
+    // left out. glCallLists may reach any list, so it counts the most any list holds, for every name.
+    bool callCostAllowed(int cost)
+    {
+        if (products + cost > 4)
+            return false;
+        products += cost;
+        if (maybeCompiling)
+            compilingProducts += cost;
+        return true;
+    }
+
+    int mostListProducts() const
+    {
+        int most = 0;
+        for (const auto& list : listProducts)
+            most = list.second > most ? list.second : most;
+        return most;
+    }
+
+    void listEnded()
+    {
+        if (maybeCompiling)
+            listProducts[compilingName] = compilingProducts;
     }
 
     static int fewestVertices(GLenum mode)
@@ -514,6 +546,7 @@ private:
         // refuses the next valid call with GL_INVALID_OPERATION. GL runs them at once, as the layer does; such a
         // list ends right after its draw.
         if (maybeExecuting) {
+            listEnded();
             CALL0(EndList);
             maybeCompiling = maybeExecuting = surelyInside = compiledPrimitive = false;
         }
@@ -741,12 +774,15 @@ private:
                     if (!maybeCompiling) {
                         compiledListCall = compiledProduct = false;
                         compiledForm = 2;
+                        compilingName = name;
+                        compilingProducts = 0;
                     }
                     maybeCompiling = true;
                     maybeExecuting = maybeExecuting || mode == GL_COMPILE_AND_EXECUTE;
                     surelyInside = compiledPrimitive = false;
                 }
             } else {
+                listEnded();
                 CALL0(EndList);
                 maybeCompiling = maybeExecuting = surelyInside = compiledPrimitive = false;
             }
@@ -758,7 +794,7 @@ private:
             switch (maybeCompiling && maybeInside ? 5 : in.small(6)) {
             case 0: {
                 const GLuint name = listName();
-                if (listCallAllowed()) {
+                if (listCallAllowed() && callCostAllowed(listProducts[name])) {
                     CALL(CallList, name);
                     maybeInside = true;
                     surelyInside = false;
@@ -773,7 +809,7 @@ private:
                 GLsizei n = in.small(4);
                 if (maybeCompiling && n > 1)
                     n = 1;
-                if (listCallAllowed()) {
+                if (listCallAllowed() && callCostAllowed(n * mostListProducts())) {
                     CALL(CallLists, n, type, type == GL_FLOAT ? static_cast<const void*>(floats) : pattern);
                     maybeInside = true;
                     surelyInside = false;

@@ -481,17 +481,15 @@ private:
     {
         if (maybeCompiling && compiledListCall)
             return false;
-        if (products >= 4)
+        if (!callCostAllowed(1))
             return false;
-        ++products;
         compiledProduct = compiledProduct || maybeCompiling;
-        if (maybeCompiling)
-            ++compilingProducts;
         return true;
     }
 
-    // A list's products repeat each time it is called, and count so: a call that would pass the budget is
-    // left out. glCallLists may reach any list, so it counts the most any list holds, for every name.
+    // Counts `cost` products against the input's four; a list's products repeat each time it is called and
+    // count so, and a call that would pass the budget is left out. glCallLists may reach any list, so it counts
+    // the most any list holds, for every name.
     bool callCostAllowed(int cost)
     {
         if (products + cost > 4)
